@@ -1,0 +1,114 @@
+#pragma once
+// The few operating-system services the engine needs: a mutex, a counting
+// semaphore, a thread, a monotonic millisecond clock and a seeded generator.
+// Clock and generator are interfaces so tests and the offline renderer can make
+// a render repeatable.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class ZMutex
+{
+public:
+    void lock() { m.lock(); }
+    void unlock() { m.unlock(); }
+    bool tryLock() { return m.try_lock(); }
+
+private:
+    std::mutex m;
+};
+
+class ZScopedLock
+{
+public:
+    explicit ZScopedLock(ZMutex& mutexToHold) : held(mutexToHold) { held.lock(); }
+    ~ZScopedLock() { held.unlock(); }
+    ZScopedLock(const ZScopedLock&) = delete;
+    ZScopedLock& operator=(const ZScopedLock&) = delete;
+
+private:
+    ZMutex& held;
+};
+
+// Counting semaphore with a ceiling: a release that would pass the maximum is
+// refused, as the Windows semaphore the engine was designed around does.
+class ZSemaphore
+{
+public:
+    ZSemaphore(int initialCount, int maximumCount);
+    bool release();  // false when the count is already at its maximum
+    void acquire();  // waits without time-out
+    int count() const;
+
+private:
+    mutable std::mutex m;
+    std::condition_variable available;
+    int current;
+    const int maximum;
+};
+
+class ZThread
+{
+public:
+    ZThread() = default;
+    ~ZThread();
+    ZThread(const ZThread&) = delete;
+    ZThread& operator=(const ZThread&) = delete;
+
+    void start(std::function<void()> body);
+    void join();
+    bool isRunning() const { return worker.joinable(); }
+
+private:
+    std::thread worker;
+};
+
+// Milliseconds of a monotonic clock.
+class ZClock
+{
+public:
+    virtual ~ZClock() = default;
+    virtual double nowMilliseconds() = 0;
+};
+
+// The operating system's millisecond clock (whole milliseconds, monotonic).
+class ZSystemClock final : public ZClock
+{
+public:
+    double nowMilliseconds() override;
+    static ZSystemClock& shared();
+};
+
+// A clock that only moves when told to: tests and offline rendering.
+class ZManualClock final : public ZClock
+{
+public:
+    double nowMilliseconds() override { return now.load(std::memory_order_relaxed); }
+    void set(double milliseconds) { now.store(milliseconds, std::memory_order_relaxed); }
+    void advance(double milliseconds) { set(nowMilliseconds() + milliseconds); }
+
+private:
+    std::atomic<double> now { 0.0 };
+};
+
+// A rand()-like generator: values 0..32767 from a linear congruential sequence.
+class ZRandom
+{
+public:
+    static constexpr int maxValue = 32767;
+
+    explicit ZRandom(uint32_t seed = 1) : state(seed) {}
+    void seed(uint32_t newSeed) { state.store(newSeed, std::memory_order_relaxed); }
+    int next();
+
+    // The process-wide generator, seeded with the time when the first
+    // instrument of the process is constructed.
+    static ZRandom& shared();
+
+private:
+    std::atomic<uint32_t> state;
+};

@@ -1,0 +1,86 @@
+#pragma once
+#include <cstdint>
+
+class ZZone;
+class ZInstrument;
+
+// One playing voice of the pool. It reads its zone's sample memory at a
+// fractional position, interpolates, applies the envelope and the smoothed
+// gains, and follows pitch. A voice never allocates while playing.
+class ZVoice
+{
+public:
+    explicit ZVoice(ZInstrument& owner);
+
+    // Virtual operations in their fixed table order.
+    virtual ~ZVoice();
+    virtual bool start(ZZone* z, int n, int velocity, int tag);
+    virtual bool renderSample(float& left, float& right);
+    virtual ZZone* getZone() const { return zone; }
+    virtual bool isActive() const { return active; }
+    virtual bool isReleasing() const { return releasing; }
+    virtual void release();
+    virtual void kill();
+    virtual void finish();
+    virtual void steal();
+    virtual void cancelPending();
+    virtual int getNote() const { return note; }
+    virtual int getChannelTag() const { return channelTag; }
+    virtual double getStartTime() const { return startTime; }
+    virtual void setStartTime(double milliseconds) { startTime = milliseconds; }
+    virtual bool isSustained() const { return sustained; }
+    virtual void setSustained(bool isSustainedNow) { sustained = isSustainedNow; }
+    virtual bool matchesPending(int n, int tag) const;
+    virtual void stepEnvelope();
+    virtual void readInterpolated(double x, float& left, float& right);
+    virtual void readFrame(int64_t index, float& left, float& right, bool otherHalf);
+
+    bool isPending() const { return pending; }
+    float getEnvelope() const { return envelope; }
+    double getPosition() const { return position; }
+    double getIncrement() const { return increment; }
+    float getGlideRatio() const { return glideRatio; }
+
+protected:
+    void updateIncrement();
+
+    ZInstrument& instrument;
+
+    ZZone* zone = nullptr;
+    bool mono = false;
+    bool streaming = false;
+    bool sixteenBit = false;
+    int32_t streamFrames = 0;
+    int32_t interpolation = 0;
+    bool active = false;
+    bool releasing = false;
+    bool attacking = false;
+    bool sustained = false;
+    double startTime = 0.0;
+    bool pending = false;
+    bool fastFade = false;
+    ZZone* pendingZone = nullptr;
+    uint8_t pendingNote = 0;
+    uint8_t pendingVelocity = 0;
+    uint8_t pendingChannelTag = 0;
+    double increment = 0.0;
+    double baseIncrement = 0.0;
+    double position = 0.0;
+    uint8_t note = 0;
+    uint8_t startNote = 0;
+    uint8_t channelTag = 0;
+    double gainLeft = 0.0;
+    double gainRight = 0.0;
+    float envelope = 0.0f;
+    float velocityGain = 0.0f;
+    float glideRatio = 1.0f;
+    float glideTarget = 1.0f;
+    float glideStep = 0.0f;
+    float glideTime = 0.0f;
+    float previousLeft = 0.0f;
+    float previousRight = 0.0f;
+};
+
+// Interpolation kernels over frames y[-1], y[0], y[1], y[2] at fraction f in
+// [0, 1): 0 linear, 1 Catmull-Rom, 2 optimal 2x; any other kind is silent.
+float interpolateFrames(int kind, float f, float ym1, float y0, float y1, float y2) noexcept;
