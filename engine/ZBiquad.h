@@ -34,4 +34,7 @@ enum ZBiquadShape
 
 // Writes the five coefficients of `shape` into `filter`, leaving its state
 // alone; shapes outside 0..8 leave the coefficients unchanged and return false.
+// So do a frequency, sample rate or Q that is not positive and finite, or a
+// gain that is not finite. A frequency above 0.49 x sampleRate is taken as
+// 0.49 x sampleRate so the section always stays stable.
 bool computeBiquad(ZBiquad& filter, int shape, float frequency, float sampleRate, float q, float gainDb);

@@ -33,6 +33,9 @@ public:
     float table[tablePoints + 1] = {};
 
 private:
+    // Writes the table for a shape without touching the shape bookkeeping.
+    void fillTable(int shape);
+
     std::atomic<int> requestedShape { 0 };
     int builtShape = 0;
 };

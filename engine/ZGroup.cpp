@@ -1,0 +1,105 @@
+#include "engine/ZGroup.h"
+
+#include <algorithm>
+
+#include "engine/ZPlatform.h"
+#include "engine/ZZone.h"
+
+GroupSettings ZGroup::defaultSettings()
+{
+    GroupSettings s {};
+    s.activationController = 1;
+    s.attackScale = 1.0f;
+    s.decayScale = 1.0f;
+    s.sustainScale = 1.0f;
+    s.releaseScale = 1.0f;
+    s.highKey = 127;
+    s.highVelocity = 127;
+    return s;
+}
+
+ZGroup::ZGroup(const std::string& groupName) : settings(defaultSettings()), name(groupName)
+{
+}
+
+ZGroup::~ZGroup() = default;
+
+bool ZGroup::addZone(ZZone* zone)
+{
+    if (zone == nullptr)
+        return false;
+    zones.emplace_back(zone);
+    zone->group = this;
+    zone->updateDerived();
+    rebuildZoneMap();
+    return true;
+}
+
+void ZGroup::rebuildZoneMap()
+{
+    // Ranges are clamped to the map, so a stored range past 0..127 cannot
+    // reach outside it.
+    auto clampedRange = [](int32_t low, int32_t high, int& from, int& to) {
+        from = std::clamp(low, 0, 128);
+        to = std::clamp(high, -1, 127);
+    };
+
+    cellStart.fill(0);
+    for (const auto& zone : zones)
+    {
+        int keyFrom, keyTo, velFrom, velTo;
+        clampedRange(zone->settings.lowKey, zone->settings.highKey, keyFrom, keyTo);
+        clampedRange(zone->settings.lowVelocity, zone->settings.highVelocity, velFrom, velTo);
+        for (int n = keyFrom; n <= keyTo; ++n)
+            for (int v = velFrom; v <= velTo; ++v)
+                ++cellStart[n * 128 + v + 1];
+    }
+    for (size_t k = 1; k < cellStart.size(); ++k)
+        cellStart[k] += cellStart[k - 1];
+
+    cellZones.assign(cellStart.back(), nullptr);
+    std::array<uint32_t, 128 * 128> filled {};
+    for (const auto& zone : zones)
+    {
+        int keyFrom, keyTo, velFrom, velTo;
+        clampedRange(zone->settings.lowKey, zone->settings.highKey, keyFrom, keyTo);
+        clampedRange(zone->settings.lowVelocity, zone->settings.highVelocity, velFrom, velTo);
+        for (int n = keyFrom; n <= keyTo; ++n)
+            for (int v = velFrom; v <= velTo; ++v)
+            {
+                const int index = n * 128 + v;
+                cellZones[cellStart[index] + filled[index]++] = zone.get();
+            }
+    }
+}
+
+bool ZGroup::contains(int note, int velocity) const
+{
+    return note >= 0 && note < 128 && velocity >= 0 && velocity < 128
+        && note >= settings.lowKey && note <= settings.highKey
+        && velocity >= settings.lowVelocity && velocity <= settings.highVelocity;
+}
+
+ZZone* ZGroup::chooseZone(int note, int velocity, ZRandom& random)
+{
+    if (!contains(note, velocity))
+        return nullptr;
+    const auto zonesHere = cell(note, velocity);
+    const int k = static_cast<int>(zonesHere.size());
+    if (k == 0)
+        return nullptr;
+
+    int j;
+    if (settings.zoneSelection == 1)
+        j = ((lastChoice + 1) % k + k) % k;
+    else
+        j = random.next() % k;
+
+    // Random robin never repeats the entry it played last.
+    if (settings.zoneSelection == 2 && k > 1)
+        for (int steps = 0; steps < k && j == lastChoice; ++steps)
+            j = (j + 1) % k;
+
+    lastChoice = j;
+    return zonesHere[static_cast<size_t>(j)];
+}

@@ -1,0 +1,155 @@
+#include "engine/ZInstrument.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "engine/ZDSVoice.h"
+#include "engine/ZStreamingThread.h"
+
+namespace
+{
+// Limits on applied settings, so a corrupt file can neither make the pool
+// unmanageably large nor give streaming voices buffers they cannot index.
+constexpr int32_t maxVoices = 256;
+constexpr int32_t minStreamFrames = 64;
+constexpr int32_t maxStreamFrames = 1 << 20;
+} // namespace
+
+ZInstrument::ZInstrument() : clock(&ZSystemClock::shared()), random(&ZRandom::shared())
+{
+    settings.streamBufferFrames = settings.streamBufferFramesStored = 44100;
+    settings.sixteenBit = settings.sixteenBitStored = 1;
+    settings.diskStreaming = settings.diskStreamingStored = 1;
+    settings.voiceCount = settings.voiceCountStored = 32;
+    setNewInstrumentDefaults();
+
+    std::fill(std::begin(noteVelocity), std::end(noteVelocity), uint8_t { 127 });
+    std::fill(std::begin(noteOnTime), std::end(noteOnTime), 0.0);
+    std::fill(std::begin(controllerValues), std::end(controllerValues), uint8_t { 0 });
+
+    pendingEvents.reserve(eventCapacity);
+    renderEvents.reserve(eventCapacity);
+    reverb.setParameters(0.868f, 0.4f, 1.5f, 0.7f, 0.0f);
+
+    createVoices();
+    clear();
+    activateGroup(addGroup("Default Group"));
+    currentGroup = groups.front().get();
+    setNewInstrumentDefaults();
+    applySettings();
+
+    if (ZStreamingThread::registerInstrument(this))
+        ZRandom::shared().seed(static_cast<uint32_t>(std::time(nullptr)));
+}
+
+ZInstrument::~ZInstrument()
+{
+    loadingFlag = true;
+    ZStreamingThread::unregisterInstrument(this);
+    clear();
+    deleteVoices();
+}
+
+int ZInstrument::liveInstrumentCount()
+{
+    return ZStreamingThread::liveInstrumentCount();
+}
+
+void ZInstrument::setNewInstrumentDefaults()
+{
+    settings.interpolation = 2;
+    settings.velocityCurve = 0;
+    settings.volume = 0.0f;
+    settings.pan = 0.0f;
+    settings.lfoShape = 0;
+    settings.lfoDestination = 1;
+    settings.lfoDepthSource = 1;
+    settings.lfoRate = 3.0f;
+    settings.lfoDepth = 0.0f;
+    settings.reverbSend = 0.0f;
+    settings.velocityFloor = -48;
+    settings.velocityTop = 0;
+    settings.clipOutput = 1;
+    name = "Untitled";
+    vendor = "Quellmark";
+    backgroundImageData.clear();
+    backgroundImageSize = 0;
+    layoutXml = defaultLayoutXml;
+}
+
+void ZInstrument::clear()
+{
+    // Voices point into the zones about to go: silence them first, pending
+    // notes included, so no voice plays a destroyed zone.
+    for (auto& voice : voices)
+    {
+        voice->cancelPending();
+        voice->finish();
+    }
+    currentGroup = nullptr;
+    activeGroups.clear();
+    groups.clear();
+    backgroundImageData.clear();
+    backgroundImageData.shrink_to_fit();
+    backgroundImageSize = 0;
+    extraText.clear();
+    stringList.clear();
+    embeddedFile.reset();
+}
+
+void ZInstrument::createVoices()
+{
+    deleteVoices();
+    settings.voiceCount = std::clamp(settings.voiceCount, 0, maxVoices);
+    if (settings.diskStreaming != 0)
+        settings.streamBufferFrames = std::clamp(settings.streamBufferFrames, minStreamFrames, maxStreamFrames);
+    voices.reserve(static_cast<size_t>(settings.voiceCount));
+    for (int32_t k = 0; k < settings.voiceCount; ++k)
+    {
+        if (settings.diskStreaming != 0)
+            voices.push_back(std::make_unique<ZDSVoice>(*this, settings.streamBufferFrames, settings.sixteenBit != 0));
+        else
+            voices.push_back(std::make_unique<ZVoice>(*this));
+    }
+}
+
+void ZInstrument::deleteVoices()
+{
+    for (auto& voice : voices)
+    {
+        voice->cancelPending();
+        voice->finish();
+    }
+    voices.clear();
+}
+
+ZGroup* ZInstrument::addGroup(const std::string& groupName)
+{
+    groups.push_back(std::make_unique<ZGroup>(groupName));
+    // The active set never holds more than every group, so the audio thread
+    // can change it without allocating.
+    activeGroups.reserve(groups.size());
+    currentGroup = groups.back().get();
+    return currentGroup;
+}
+
+void ZInstrument::activateGroup(ZGroup* group)
+{
+    if (group == nullptr || std::find(activeGroups.begin(), activeGroups.end(), group) != activeGroups.end())
+        return;
+    activeGroups.push_back(group);
+    group->settings.active = 1;
+    if (delegate != nullptr)
+        delegate->groupsChanged();
+}
+
+void ZInstrument::deactivateGroup(ZGroup* group)
+{
+    const auto found = std::find(activeGroups.begin(), activeGroups.end(), group);
+    if (found == activeGroups.end())
+        return;
+    activeGroups.erase(found);
+    group->settings.active = 0;
+    if (delegate != nullptr)
+        delegate->groupsChanged();
+}

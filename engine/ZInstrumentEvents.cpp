@@ -1,0 +1,368 @@
+// Event queue, group activation, zone choice, voice allocation, note-off and
+// the controller table.
+
+#include <cmath>
+
+#include "engine/VelocityCurves.h"
+#include "engine/ZInstrument.h"
+#include "engine/ZTables.h"
+
+void ZInstrument::postEvent(int status, int channel, int data1, int data2, int samplePosition)
+{
+    // Data bytes are masked to 7 bits: they index per-key and per-controller
+    // tables.
+    const ZEvent event { static_cast<uint8_t>((status & 0xF0) | (channel & 0x0F)), static_cast<uint8_t>(data1 & 0x7F),
+                         static_cast<uint8_t>(data2 & 0x7F), 0, samplePosition };
+    ZScopedLock lock(eventMutex);
+    if (pendingEvents.size() < eventCapacity)
+        pendingEvents.push_back(event);
+}
+
+void ZInstrument::resetControllers()
+{
+    for (int number = 0; number < 128; ++number)
+    {
+        switch (number)
+        {
+        case 6: case 7: case 8: case 10: case 11: case 40: case 43: case 72: case 73: case 74:
+        case 75: case 76: case 89: case 91: case 121:
+            continue;
+        default:
+            postEvent(0xB0, 0, number, 0, -1);
+        }
+    }
+}
+
+void ZInstrument::dispatchEvents(int sampleIndex, bool lastSample)
+{
+    if (sampleIndex == 0)
+    {
+        ZScopedLock lock(eventMutex);
+        blockStartTime = now();
+        // Both lists keep their reserved capacity, so the swap never allocates.
+        renderEvents.swap(pendingEvents);
+        pendingEvents.clear();
+        renderIndex = 0;
+    }
+    while (!renderEvents.empty())
+    {
+        const ZEvent event = renderEvents[static_cast<size_t>(renderIndex)];
+        if (event.position > sampleIndex && !lastSample)
+            return;
+        handleEvent(event);
+        if (++renderIndex >= static_cast<int32_t>(renderEvents.size()))
+        {
+            renderEvents.clear();
+            renderIndex = 0;
+            return;
+        }
+    }
+}
+
+void ZInstrument::handleEvent(const ZEvent& event)
+{
+    updateGroupActivation(event);
+
+    const int note = event.data1;
+    const bool noteOn = event.isNoteOn();
+    const bool noteOff = event.isNoteOff();
+    for (ZGroup* group : activeGroups)
+    {
+        const GroupSettings& g = group->settings;
+        if (noteOn && g.releaseTrigger == 0)
+            triggerGroup(*group, note, event.data2);
+        else if (noteOff && g.releaseTrigger != 0 && !sustainPedal)
+        {
+            int velocity = noteVelocity[note] != 0 ? noteVelocity[note] : 127;
+            if (g.releaseTriggerDecay > 0.0f)
+            {
+                const double elapsed = now() - noteOnTime[note];
+                velocity = elapsed < g.releaseTriggerDecay
+                    ? static_cast<int>((1.0 - elapsed / g.releaseTriggerDecay) * velocity)
+                    : 0;
+            }
+            triggerGroup(*group, note, velocity);
+        }
+    }
+    if (noteOn)
+    {
+        noteVelocity[note] = event.data2;
+        noteOnTime[note] = now();
+    }
+
+    switch (event.statusNibble())
+    {
+    case 0x80:
+    case 0x90:
+        if (noteOff)
+            releaseNote(event);
+        break;
+    case 0xE0:
+    {
+        const int value = event.data2 * 128 + event.data1;
+        const float bend = value == 8192 ? 0.0f : static_cast<float>(value) / 8192.0f - 1.0f;
+        bendTarget = pitchRatioForSemitones(static_cast<float>(bendRange) * bend);
+        break;
+    }
+    case 0xA0:
+        if (settings.lfoDepthSource == 2)
+            settings.lfoDepth = static_cast<float>(event.data2) / 127.0f;
+        break;
+    case 0xC0:
+        program = event.data1;
+        break;
+    case 0xB0:
+        controllerValues[event.data1] = event.data2;
+        handleController(event.data1, event.data2);
+        break;
+    default:
+        break;
+    }
+}
+
+void ZInstrument::updateGroupActivation(const ZEvent& event)
+{
+    bool keySwitchCleared = false;
+    for (const auto& owned : groups)
+    {
+        ZGroup* group = owned.get();
+        const GroupSettings& g = group->settings;
+        if (g.bypass != 0)
+        {
+            deactivateGroup(group);
+            continue;
+        }
+        switch (g.activation)
+        {
+        case 0:
+            activateGroup(group);
+            break;
+        case 1:
+            if (event.channel() == g.activationChannel)
+                activateGroup(group);
+            else
+                deactivateGroup(group);
+            break;
+        case 2:
+            if (event.statusNibble() == 0x90 && event.data1 == g.activationNote)
+            {
+                // The first key-switch group of this event empties the active
+                // set, without telling the delegate.
+                if (!keySwitchCleared)
+                {
+                    for (ZGroup* active : activeGroups)
+                        active->settings.active = 0;
+                    activeGroups.clear();
+                    keySwitchCleared = true;
+                }
+                activateGroup(group);
+            }
+            break;
+        case 3:
+        {
+            const int number = g.activationController;
+            const int value = number >= 0 && number < 128 ? controllerValues[number] : 0;
+            if (value >= g.activationLow && value <= g.activationHigh)
+                activateGroup(group);
+            else
+                deactivateGroup(group);
+            break;
+        }
+        case 4:
+            if (program == g.activationProgram)
+                activateGroup(group);
+            else
+                deactivateGroup(group);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void ZInstrument::triggerGroup(ZGroup& group, int note, int velocity)
+{
+    const int channelTag = group.settings.activation == 1 ? group.settings.activationChannel + 1 : 0;
+    if (group.settings.zoneSelection == 0)
+    {
+        if (group.contains(note, velocity))
+        {
+            const auto zonesHere = group.cell(note, velocity);
+            for (group.stackIndex = 0; group.stackIndex < static_cast<int32_t>(zonesHere.size()); ++group.stackIndex)
+                startZone(*zonesHere[static_cast<size_t>(group.stackIndex)], note, velocity, channelTag);
+            group.stackIndex = 0;
+        }
+    }
+    else if (ZZone* zone = group.chooseZone(note, velocity, *random))
+        startZone(*zone, note, velocity, channelTag);
+
+    if (settings.lfoDepthSource == 3)
+        settings.lfoDepth = velocityCurveTable(settings.velocityCurve)[velocity & 0x7F];
+}
+
+void ZInstrument::startZone(ZZone& zone, int note, int velocity, int channelTag)
+{
+    stopExclusiveGroup(zone.settings.exclusiveGroup);
+    ZVoice* voice = allocateVoice();
+    if (voice == nullptr)
+        return;
+    voice->setStartTime(now());
+    voice->start(&zone, note, velocity, channelTag);
+    lastNote = note;
+}
+
+void ZInstrument::stopExclusiveGroup(int number)
+{
+    if (number == 0)
+        return;
+    for (auto& voice : voices)
+        if (voice->isActive() && voice->getZone() != nullptr && voice->getZone()->settings.exclusiveGroup == number)
+            voice->kill();
+}
+
+ZVoice* ZInstrument::allocateVoice()
+{
+    if (voices.empty())
+        return nullptr;
+    if (settings.voiceMode == 1)
+        for (auto& voice : voices)
+            if (voice->isActive())
+                voice->kill();
+    if (settings.voiceMode == 2)
+        for (auto& voice : voices)
+            if (voice->isActive() && !voice->isReleasing())
+                return voice.get();
+    for (auto& voice : voices)
+        if (!voice->isActive())
+            return voice.get();
+
+    ZVoice* oldest = voices.front().get();
+    for (auto& voice : voices)
+        if (voice->getStartTime() < oldest->getStartTime())
+            oldest = voice.get();
+    oldest->steal();
+    return oldest;
+}
+
+void ZInstrument::releaseNote(const ZEvent& event)
+{
+    const int note = event.data1;
+    const int tag = event.channel() + 1;
+    size_t k = 0;
+    while (k < voices.size())
+    {
+        ZVoice& voice = *voices[k];
+        if (!voice.isActive() || voice.isReleasing())
+        {
+            if (voice.matchesPending(note, tag))
+                voice.cancelPending();
+            ++k;
+            continue;
+        }
+        const ZZone* zone = voice.getZone();
+        const bool keepsPlaying = zone == nullptr || zone->settings.playMode == 1 || voice.getNote() != note
+                               || (voice.getChannelTag() != 0 && voice.getChannelTag() != tag)
+                               || (zone->group != nullptr && zone->group->settings.releaseTrigger != 0);
+        if (keepsPlaying)
+        {
+            ++k;
+            continue;
+        }
+        if (sustainPedal)
+        {
+            if (!voice.isSustained())
+                voice.setSustained(true);
+            ++k;
+            continue;
+        }
+        voice.release();
+        k = 0;
+    }
+}
+
+void ZInstrument::updateAllZones()
+{
+    for (const auto& group : groups)
+        for (const auto& zone : group->zones)
+            zone->updateDerived();
+}
+
+void ZInstrument::handleController(int number, int value)
+{
+    const float v = static_cast<float>(value);
+    switch (number)
+    {
+    case 1:
+        if (settings.lfoDepthSource == 1)
+            settings.lfoDepth = v / 127.0f;
+        break;
+    case 6:
+        if (value > 0)
+            bendRange = value;
+        break;
+    case 7:
+        settings.volume = (127.0f - v) / 127.0f * -60.0f;
+        applySettings();
+        break;
+    case 8:
+    case 10:
+        settings.pan = (v - 64.0f) * 0.015625f;
+        applySettings();
+        break;
+    case 11:
+        gainTarget = static_cast<float>(std::pow(10.0, (127.0 - value) / 127.0 * -30.0 / 20.0));
+        break;
+    case 64:
+        if (value >= 64)
+            sustainPedal = true;
+        else
+        {
+            sustainPedal = false;
+            for (auto& voice : voices)
+                if (voice->isActive() && voice->isSustained())
+                {
+                    voice->setSustained(false);
+                    voice->release();
+                }
+        }
+        break;
+    case 72:
+    case 73:
+    case 75:
+    case 76:
+        for (const auto& group : groups)
+        {
+            GroupSettings& g = group->settings;
+            if (number == 72)
+                g.releaseScale = v / 63.5f;
+            else if (number == 73)
+                g.attackScale = v / 63.5f;
+            else if (number == 75)
+                g.decayScale = v / 63.5f;
+            else
+                g.sustainScale = v / 127.0f * 2.0f;
+        }
+        updateAllZones();
+        applySettings();
+        break;
+    case 74:
+        settings.filterCutoff = std::pow(v / 127.0f, 5.0f);
+        applySettings();
+        break;
+    case 91:
+        settings.reverbSend = v / 127.0f;
+        applySettings();
+        break;
+    case 120:
+    case 123:
+        for (auto& voice : voices)
+            if (voice->isActive())
+                voice->kill();
+        break;
+    case 121:
+        resetControllers();
+        break;
+    default:
+        break;
+    }
+}
