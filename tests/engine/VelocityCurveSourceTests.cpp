@@ -1,0 +1,22 @@
+#include <gtest/gtest.h>
+
+#include "engine/VelocityCurves.h"
+#include "support/EngineFixture.h"
+
+TEST(VelocityCurveSource, StrongCurveSetsTheLfoDepthFromTheNoteVelocity)
+{
+    EngineFixture f;
+    ZZone& zone = f.addConstantZone(f.defaultGroup(), 0.5f);
+    f.instrument.settings.lfoDepthSource = 3;
+    f.instrument.settings.velocityCurve = velocityCurveStrong;
+    f.noteOn(60, 100);
+    f.render(8);
+    EXPECT_FLOAT_EQ(f.instrument.settings.lfoDepth, 100.0f / 127.0f);
+    EXPECT_EQ(f.voicesPlaying(zone), 1);
+
+    // A second note sets the one depth that every sounding voice shares.
+    f.noteOn(64, 64);
+    f.render(8);
+    EXPECT_FLOAT_EQ(f.instrument.settings.lfoDepth, 64.0f / 127.0f);
+    EXPECT_EQ(f.voicesPlaying(zone), 2);
+}

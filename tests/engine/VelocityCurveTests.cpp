@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/VelocityCurves.h"
+
+namespace
+{
+double decibels(float gain) { return 20.0 * std::log10(double(gain)); }
+} // namespace
+
+TEST(VelocityCurve, NormalCurveIsTheStepTableInThreeHundredths)
+{
+    const float* normal = velocityCurveTable(velocityCurveNormal);
+    EXPECT_FLOAT_EQ(normal[0], 3.0f / 300.0f);
+    EXPECT_FLOAT_EQ(normal[1], 7.0f / 300.0f);
+    EXPECT_FLOAT_EQ(normal[25], 127.0f / 300.0f);
+    EXPECT_FLOAT_EQ(normal[64], 226.0f / 300.0f);
+    EXPECT_FLOAT_EQ(normal[100], 275.0f / 300.0f);
+    EXPECT_FLOAT_EQ(normal[126], 299.0f / 300.0f);
+    EXPECT_EQ(normal[127], 1.0f);
+    for (int v = 1; v < velocityCurveSize; ++v)
+        EXPECT_GE(normal[v], normal[v - 1]) << v;
+}
+
+TEST(VelocityCurve, WeakAndStrongFollowTheirFormulas)
+{
+    const float* weak = velocityCurveTable(velocityCurveWeak);
+    EXPECT_EQ(weak[0], 0.0f);
+    EXPECT_NEAR(weak[63], 1.0 - std::sqrt(0.75), 1e-6);   // (63 + 1) / 128 = 1/2
+    EXPECT_NEAR(weak[1], 1.0 - std::sqrt(1.0 - 1.0 / 4096.0), 1e-7);
+    EXPECT_EQ(weak[127], 1.0f);
+
+    const float* strong = velocityCurveTable(velocityCurveStrong);
+    EXPECT_EQ(strong[0], 0.0f);
+    EXPECT_FLOAT_EQ(strong[64], 64.0f / 127.0f); // the depth a velocity-64 note gives the LFO
+    EXPECT_EQ(strong[127], 1.0f);
+}
+
+TEST(VelocityCurve, UnknownCurvesReadAsWeak)
+{
+    const float* weak = velocityCurveTable(velocityCurveWeak);
+    EXPECT_EQ(velocityCurveTable(3), weak);
+    EXPECT_EQ(velocityCurveTable(-1), weak);
+    EXPECT_EQ(velocityCurveTable(1000), weak);
+    EXPECT_NE(velocityCurveTable(velocityCurveNormal), weak);
+    EXPECT_NE(velocityCurveTable(velocityCurveStrong), weak);
+}
+
+TEST(VelocityCurve, GainSpansFloorToTop)
+{
+    // Defaults: floor -48 dB, top 0 dB.
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveNormal, 0, -48, 0)), -47.52, 0.011);
+    EXPECT_EQ(velocityGain(velocityCurveNormal, 127, -48, 0), 1.0f);
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 64, -48, 0)), 64.0 / 127.0 * 48.0 - 48.0, 0.011);
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveWeak, 63, -48, 0)), (1.0 - std::sqrt(0.75)) * 48.0 - 48.0, 0.011);
+
+    // The range is |floor + top|: floor -60, top 12 spans -60 .. -12 dB.
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 127, -60, 12)), -12.0, 0.011);
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 0, -60, 12)), -60.0, 0.011);
+
+    // Below the gain table's -60 dB the gain is computed directly.
+    EXPECT_NEAR(velocityGain(velocityCurveStrong, 0, -80, 0), 1e-4, 1e-9);
+    // Above 0 dB as well: floor 6, top 6 spans 6 .. 18 dB.
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 127, 6, 6)), 18.0, 1e-4);
+}
+
+TEST(VelocityCurve, VelocitiesOutsideMidiRangeAreClamped)
+{
+    EXPECT_EQ(velocityGain(velocityCurveNormal, 500, -48, 0), velocityGain(velocityCurveNormal, 127, -48, 0));
+    EXPECT_EQ(velocityGain(velocityCurveNormal, -3, -48, 0), velocityGain(velocityCurveNormal, 0, -48, 0));
+}
