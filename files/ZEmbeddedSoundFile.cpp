@@ -1,0 +1,93 @@
+#include "files/ZEmbeddedSoundFile.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "files/ZFile.h"
+
+static_assert(std::endian::native == std::endian::little, "embedded samples are read straight into the output");
+
+namespace
+{
+int32_t le32(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8)
+                                | (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
+}
+
+int64_t le64(const uint8_t* p)
+{
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = (value << 8) | p[i];
+    return static_cast<int64_t>(value);
+}
+}
+
+ZEmbeddedSoundFile::~ZEmbeddedSoundFile() = default;
+
+bool ZEmbeddedSoundFile::open(const std::string&, const ZSharedFile& sharedFile, int64_t byteOffset)
+{
+    opened = false;
+    file.reset();
+    header = {};
+    cursor = 0;
+    headerOffset = byteOffset;
+    uint8_t bytes[headerBytes];
+    if (sharedFile == nullptr || byteOffset < 0 || sharedFile->readAt(byteOffset, bytes, sizeof bytes) != sizeof bytes)
+        return false;
+
+    Header read;
+    read.sampleWidth = le32(bytes + 0);
+    read.sampleRate = le32(bytes + 4);
+    read.channels = le32(bytes + 8);
+    read.frames = le64(bytes + 16);
+    if ((read.sampleWidth != 2 && read.sampleWidth != 4) || (read.channels != 1 && read.channels != 2)
+        || read.sampleRate <= 0 || read.frames < 0)
+        return false;
+    // Compared by division so a huge frame count cannot overflow.
+    const int64_t room = sharedFile->size() - byteOffset - headerBytes;
+    if (room < 0 || read.frames > room / (int64_t { read.channels } * read.sampleWidth))
+        return false;
+
+    header = read;
+    file = sharedFile;
+    opened = true;
+    return true;
+}
+
+int64_t ZEmbeddedSoundFile::getStoredSize() const
+{
+    return headerBytes + header.frames * header.channels * header.sampleWidth;
+}
+
+void ZEmbeddedSoundFile::seek(int64_t frame)
+{
+    if (opened)
+        cursor = std::clamp<int64_t>(frame, 0, header.frames);
+}
+
+int64_t ZEmbeddedSoundFile::readRecords(void* output, int64_t frameCount, int32_t width)
+{
+    if (!opened || output == nullptr || header.sampleWidth != width || frameCount <= 0)
+        return 0;
+    const int64_t frames = std::min(frameCount, header.frames - cursor);
+    if (frames <= 0)
+        return 0;
+    const int64_t record = int64_t { header.channels } * width;
+    const size_t got = file->readAt(headerOffset + headerBytes + cursor * record, output,
+                                    static_cast<size_t>(frames * record));
+    const int64_t whole = static_cast<int64_t>(got) / record;
+    cursor += whole;
+    return whole;
+}
+
+int64_t ZEmbeddedSoundFile::readInt16(int16_t* output, int64_t frameCount)
+{
+    return readRecords(output, frameCount, 2);
+}
+
+int64_t ZEmbeddedSoundFile::readFloat(float* output, int64_t frameCount)
+{
+    return readRecords(output, frameCount, 4);
+}

@@ -1,0 +1,105 @@
+#include "files/ZSoundFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "files/ZFile.h"
+
+static_assert(std::endian::native == std::endian::little, "sample data is written in host byte order");
+
+namespace
+{
+constexpr int64_t framesPerBlock = 16384;
+
+void putInt32(uint8_t* at, int32_t value)
+{
+    const auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+void putInt64(uint8_t* at, int64_t value)
+{
+    const auto bits = static_cast<uint64_t>(value);
+    for (int i = 0; i < 8; ++i)
+        at[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+// Copies the whole sound in blocks of one sample type. A read that falls short
+// is padded with silence so the stored layout still matches its header; the
+// result then reports the failure.
+template <typename Sample, typename ReadBlock>
+bool copyFrames(ZFile& output, int64_t frames, int32_t channels, ReadBlock readBlock)
+{
+    std::vector<Sample> block(static_cast<size_t>(std::min(frames, framesPerBlock) * channels));
+    bool complete = true;
+    for (int64_t remaining = frames; remaining > 0;)
+    {
+        const int64_t wanted = std::min(remaining, framesPerBlock);
+        const int64_t got = std::clamp<int64_t>(readBlock(block.data(), wanted), 0, wanted);
+        if (got < wanted)
+        {
+            std::fill(block.begin() + got * channels, block.begin() + wanted * channels, Sample {});
+            complete = false;
+        }
+        if (!output.write(block.data(), static_cast<size_t>(wanted * channels) * sizeof(Sample)))
+            return false;
+        remaining -= wanted;
+    }
+    return complete;
+}
+}
+
+ZSoundFile::~ZSoundFile() = default;
+
+std::string ZSoundFile::getName()
+{
+    // The stored form separates folders with "\"; a path mapped to this
+    // platform uses "/". A path without a folder is its own name.
+    const std::string path = getPath();
+    if (path.empty())
+        return name;
+    const size_t separator = path.find_last_of("\\/");
+    name = separator == std::string::npos ? path : path.substr(separator + 1);
+    return name;
+}
+
+bool ZSoundFile::writeEmbedded(ZFile& output, int32_t sampleWidth)
+{
+    if (sampleWidth != 2 && sampleWidth != 4)
+        return false;
+
+    // Opened before the header is written, so the header carries the parsed
+    // format and a sound that cannot be opened leaves the output untouched.
+    const bool openedHere = !isOpen();
+    if (openedHere && !open(getPath(), nullptr, 0))
+        return false;
+
+    const int32_t channels = getNumChannels();
+    const int64_t frames = getLength();
+    bool ok = (channels == 1 || channels == 2) && frames >= 0;
+    if (ok)
+    {
+        uint8_t header[24] = {};
+        putInt32(header + 0, sampleWidth);
+        putInt32(header + 4, getSampleRate());
+        putInt32(header + 8, channels);
+        putInt64(header + 16, frames);
+        ok = output.write(header, sizeof header);
+    }
+    if (ok)
+    {
+        seek(0);
+        if (sampleWidth == 2)
+            ok = copyFrames<int16_t>(output, frames, channels,
+                                     [this](int16_t* out, int64_t n) { return readInt16(out, n); });
+        else
+            ok = copyFrames<float>(output, frames, channels,
+                                   [this](float* out, int64_t n) { return readFloat(out, n); });
+    }
+    if (openedHere)
+        close();
+    return ok;
+}

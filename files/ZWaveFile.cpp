@@ -1,0 +1,297 @@
+#include "files/ZWaveFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <iterator>
+#include <type_traits>
+#include <vector>
+
+#include "files/ZFile.h"
+
+static_assert(std::endian::native == std::endian::little, "16-bit samples are read straight into the output");
+
+namespace
+{
+uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16)
+         | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+int32_t le32signed(const uint8_t* p) { return static_cast<int32_t>(le32(p)); }
+
+// Three 24-bit bytes as the upper 24 bits of a signed 32-bit value.
+int32_t upper24(const uint8_t* p)
+{
+    return static_cast<int32_t>((static_cast<uint32_t>(p[0]) << 8) | (static_cast<uint32_t>(p[1]) << 16)
+                                | (static_cast<uint32_t>(p[2]) << 24));
+}
+
+bool isId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+
+// Ids that real files carry; used to tell whether a writer padded an
+// odd-sized chunk.
+bool isKnownChunkId(const uint8_t* p)
+{
+    static const char* const known[] = { "fmt ", "data", "smpl", "cue ", "inst", "LIST", "fact", "PEAK", "bext",
+                                         "iXML", "JUNK", "junk", "acid", "plst", "labl", "note", "ltxt", "id3 ",
+                                         "ID3 ", "_PMX", "cart", "minf", "elm1", "regn", "umid", "DISP", "PAD ",
+                                         "FLLR" };
+    return std::any_of(std::begin(known), std::end(known), [p](const char* id) { return isId(p, id); });
+}
+
+bool isPrintableId(const uint8_t* p)
+{
+    return std::all_of(p, p + 4, [](uint8_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+// RIFF pads an odd-sized chunk with one byte, but some writers leave it out.
+// The padded position wins unless only the unpadded one holds a chunk header.
+int64_t nextAfterOddChunk(const ZFile& file, int64_t unpadded)
+{
+    uint8_t padded[4] = {};
+    uint8_t exact[4] = {};
+    const bool paddedRead = file.readAt(unpadded + 1, padded, 4) == 4;
+    const bool exactRead = file.readAt(unpadded, exact, 4) == 4;
+    if (paddedRead && isKnownChunkId(padded))
+        return unpadded + 1;
+    if (exactRead && isKnownChunkId(exact))
+        return unpadded;
+    if (exactRead && isPrintableId(exact) && !(paddedRead && isPrintableId(padded)))
+        return unpadded;
+    return unpadded + 1;
+}
+
+// Walks the chunks of a WAVE file. False for anything that is not a readable
+// integer PCM mono or stereo file; every length is capped by the file's size.
+bool parseWave(const ZFile& file, ZWaveFile::Format& format)
+{
+    uint8_t head[12];
+    if (file.readAt(0, head, sizeof head) != sizeof head || !isId(head, "RIFF") || !isId(head + 8, "WAVE"))
+        return false;
+    format.riffSize = le32(head + 4);
+
+    const int64_t fileSize = file.size();
+    const int64_t walkEnd = format.riffSize + 8;
+    bool haveFormat = false;
+    bool haveData = false;
+    int64_t dataSize = 0;
+
+    for (int64_t header = 12; format.riffSize > 4 && header < walkEnd;)
+    {
+        uint8_t chunk[8];
+        if (file.readAt(header, chunk, sizeof chunk) != sizeof chunk)
+            break;  // cut short: what was found so far stands
+        const int64_t size = le32(chunk + 4);
+        const int64_t body = header + 8;
+
+        if (isId(chunk, "fmt "))
+        {
+            uint8_t fmt[16];
+            if (size < 16 || file.readAt(body, fmt, sizeof fmt) != sizeof fmt)
+                return false;
+            const int32_t channels = le16(fmt + 2);
+            const int32_t rate = le32signed(fmt + 4);
+            const int64_t blockAlign = le16(fmt + 12);
+            const int32_t bits = le16(fmt + 14);
+            if (le16(fmt) != 1 || channels < 1 || channels > 2 || rate <= 0)
+                return false;
+            format.channels = channels;
+            format.sampleRate = rate;
+            format.bytesPerSample = bits / 8;
+            format.frameSize = blockAlign != 0 ? blockAlign : channels * bits / 8;
+            // A frame must hold all its samples, or conversion would read past it.
+            if (format.frameSize == 0 || format.frameSize < int64_t { channels } * format.bytesPerSample)
+                return false;
+            haveFormat = true;
+        }
+        else if (isId(chunk, "data"))
+        {
+            if (!haveFormat)
+                return false;
+            format.dataOffset = body;
+            dataSize = size;
+            haveData = true;
+        }
+        else if (isId(chunk, "smpl"))
+        {
+            uint8_t smpl[36] = {};
+            file.readAt(body, smpl, static_cast<size_t>(std::min<int64_t>(size, sizeof smpl)));
+            format.hasRootKey = true;
+            format.rootKey = smpl[12];
+            uint8_t loop[24];
+            if (le32signed(smpl + 28) > 0 && size >= 36 + 24 && file.readAt(body + 36, loop, sizeof loop) == sizeof loop)
+            {
+                format.hasLoop = true;
+                format.loopStart = le32signed(loop + 8);
+                format.loopEnd = le32signed(loop + 12);
+            }
+        }
+        else if (isId(chunk, "cue "))
+        {
+            uint8_t count[4] = {};
+            file.readAt(body, count, static_cast<size_t>(std::min<int64_t>(size, sizeof count)));
+            if (le32signed(count) < 0)
+                return false;
+        }
+
+        if (isId(chunk, "inst") && size == 7)
+            header = body + 8;
+        else if (size % 2 != 0)
+            header = nextAfterOddChunk(file, body + size);
+        else
+            header = body + size;
+    }
+
+    if (haveData)
+    {
+        const int64_t present = std::max<int64_t>(0, fileSize - format.dataOffset);
+        format.length = std::min(dataSize, present) / format.frameSize;
+    }
+    return true;
+}
+
+// Conversion of one sample to each output type, by bytes per sample.
+template <typename Sample>
+Sample convertSample(const uint8_t* p, int32_t bytesPerSample);
+
+template <>
+float convertSample<float>(const uint8_t* p, int32_t bytesPerSample)
+{
+    switch (bytesPerSample)
+    {
+        case 1: return static_cast<float>(p[0] - 128) * (1.0f / 128.0f);
+        case 2: return static_cast<float>(static_cast<int16_t>(le16(p))) * (1.0f / 32768.0f);
+        case 3: return static_cast<float>(upper24(p)) * (1.0f / 2147483648.0f);
+        default: return static_cast<float>(le32signed(p)) * (1.0f / 2147483648.0f);
+    }
+}
+
+template <>
+int16_t convertSample<int16_t>(const uint8_t* p, int32_t bytesPerSample)
+{
+    switch (bytesPerSample)
+    {
+        case 1: return static_cast<int16_t>((p[0] - 128) * 256);
+        case 2: return static_cast<int16_t>(le16(p));
+        // The 24-bit value divided by 256, rounded toward zero.
+        case 3: return static_cast<int16_t>(upper24(p) / 65536);
+        // The upper 16 bits of the 32-bit value.
+        default: return static_cast<int16_t>(le32signed(p) >> 16);
+    }
+}
+
+std::vector<uint8_t>& threadScratch()
+{
+    // Each reading thread (loading, streaming) converts through its own buffer,
+    // sized once on its first read.
+    thread_local std::vector<uint8_t> scratch;
+    if (scratch.size() < static_cast<size_t>(ZWaveFile::scratchBytes))
+        scratch.assign(static_cast<size_t>(ZWaveFile::scratchBytes), 0);
+    return scratch;
+}
+}
+
+ZWaveFile::~ZWaveFile() = default;
+
+int64_t ZWaveFile::framesPerPass(int64_t frameSize)
+{
+    return frameSize > 0 ? std::max<int64_t>(1, scratchBytes / frameSize) : 0;
+}
+
+bool ZWaveFile::open(const std::string& newPath, const ZSharedFile&, int64_t)
+{
+    close();
+    path = newPath;
+    ZSharedFile opening = ZFile::openFileForReading(path);
+    if (opening == nullptr)
+        return false;
+    Format parsed;
+    if (!parseWave(*opening, parsed))
+        return false;
+    format = parsed;
+    file = std::move(opening);
+    cursor = 0;
+    opened = true;
+    return true;
+}
+
+void ZWaveFile::reopen()
+{
+    if (!opened)
+        open(path, nullptr, 0);
+}
+
+void ZWaveFile::close()
+{
+    file.reset();
+    opened = false;
+}
+
+void ZWaveFile::seek(int64_t frame)
+{
+    if (opened)
+        cursor = std::clamp<int64_t>(frame, 0, format.length);
+}
+
+template <typename Sample>
+int64_t ZWaveFile::readConverted(Sample* output, int64_t frameCount)
+{
+    const int32_t bytesPerSample = format.bytesPerSample;
+    if (!opened || output == nullptr || frameCount <= 0 || bytesPerSample < 1 || bytesPerSample > 4)
+        return 0;
+    const int64_t frames = std::min(frameCount, format.length - cursor);
+    if (frames <= 0)
+        return 0;
+    const int32_t channels = format.channels;
+    const int64_t frameSize = format.frameSize;
+
+    if constexpr (std::is_same_v<Sample, int16_t>)
+    {
+        if (bytesPerSample == 2 && frameSize == 2 * channels)
+        {
+            const size_t got = file->readAt(format.dataOffset + cursor * frameSize, output,
+                                            static_cast<size_t>(frames * frameSize));
+            const int64_t whole = static_cast<int64_t>(got) / frameSize;
+            cursor += whole;
+            return whole;
+        }
+    }
+
+    std::vector<uint8_t>& scratch = threadScratch();
+    uint8_t* const data = scratch.data();
+    const int64_t pass = framesPerPass(frameSize);
+    int64_t delivered = 0;
+    while (delivered < frames)
+    {
+        const int64_t wanted = std::min(pass, frames - delivered);
+        const size_t got = file->readAt(format.dataOffset + cursor * frameSize, data,
+                                        static_cast<size_t>(wanted * frameSize));
+        const int64_t whole = static_cast<int64_t>(got) / frameSize;
+        Sample* out = output + delivered * channels;
+        for (int64_t f = 0; f < whole; ++f)
+        {
+            const uint8_t* frame = data + f * frameSize;
+            for (int32_t c = 0; c < channels; ++c)
+                *out++ = convertSample<Sample>(frame + c * bytesPerSample, bytesPerSample);
+        }
+        cursor += whole;
+        delivered += whole;
+        if (whole < wanted)
+            break;
+    }
+    return delivered;
+}
+
+int64_t ZWaveFile::readInt16(int16_t* output, int64_t frameCount)
+{
+    return readConverted(output, frameCount);
+}
+
+int64_t ZWaveFile::readFloat(float* output, int64_t frameCount)
+{
+    return readConverted(output, frameCount);
+}
