@@ -1,0 +1,277 @@
+#include "engine/ZDSVoice.h"
+
+#include <algorithm>
+
+#include "engine/ZStreamingThread.h"
+#include "engine/ZZone.h"
+
+namespace
+{
+constexpr uint8_t slotMask = 0x3;
+constexpr uint8_t freshSlot = 0x4;
+
+// Past this a stream position can no longer be cut into segments; the voice
+// is far past any sample end and about to finish.
+constexpr double largestStreamPosition = 1.0e18;
+
+// A jump over many buffers (an absurd increment) wakes the service at most
+// this often; the service skips the segments nobody will hear.
+constexpr int64_t maxWakesPerAdvance = 2;
+
+constexpr uint64_t mark(uint32_t generation, int64_t segment)
+{
+    return (static_cast<uint64_t>(generation) << 32) | static_cast<uint32_t>(segment);
+}
+
+// Voices of one zone read the same sound, and the embedded sounds of an
+// instrument share one file position, so a refill (a seek and its reads) must
+// never overlap another, whether the streaming thread or an offline block
+// loop serves it. Taken after the voice's own mutex.
+ZMutex& refillMutex()
+{
+    // Never destroyed: the streaming thread may still refill at process exit.
+    static ZMutex* const shared = new ZMutex;
+    return *shared;
+}
+} // namespace
+
+ZDSVoice::ZDSVoice(ZInstrument& owner, int32_t frames, bool sixteen)
+    : ZVoice(owner), bufferFrames(std::max<int32_t>(frames, 0)), bufferSixteenBit(sixteen)
+{
+    const size_t values = static_cast<size_t>(bufferFrames) * 2;
+    for (int half = 0; half < 2; ++half)
+    {
+        if (bufferSixteenBit)
+            int16Halves[half].assign(values, 0);
+        else
+            floatHalves[half].assign(values, 0.0f);
+    }
+}
+
+ZDSVoice::~ZDSVoice()
+{
+    // A refill of this voice that is under way finishes before the buffers go.
+    ZScopedLock hold(mutex);
+}
+
+bool ZDSVoice::canStream(const ZZone& z) const
+{
+    if (bufferFrames <= 0 || !z.streaming || z.streamFrames != bufferFrames || z.sixteenBit != bufferSixteenBit
+        || z.soundFile == nullptr)
+        return false;
+    const int32_t channels = z.soundFile->getNumChannels();
+    return channels == (z.mono ? 1 : 2);
+}
+
+bool ZDSVoice::start(ZZone* z, int n, int velocity, int tag)
+{
+    const bool newStart = z != nullptr && !pending && !active;
+    if (newStart && !canStream(*z))
+        return false;
+    if (!ZVoice::start(z, n, velocity, tag))
+        return false;
+    if (newStart)
+        resetStream(*z);
+    return true;
+}
+
+void ZDSVoice::resetStream(ZZone& z)
+{
+    streaming = true;
+    streamFrames = bufferFrames;
+    streamPosition = 0.0;
+    currentHalf = -1;
+    playingSegment = 0;
+
+    // The preload holds the first F frames of the playback sequence; the
+    // refills continue where it ends, inside the loop if the loop ends sooner.
+    const ZoneSettings& s = z.settings;
+    const uint64_t frames = static_cast<uint64_t>(bufferFrames);
+    uint64_t first = s.startFrame + frames;
+    if (s.playMode >= 2 && s.loopEnd > s.loopStart && s.loopEnd < first)
+        first = s.loopStart + (first - s.loopEnd) % (s.loopEnd - s.loopStart);
+
+    if (++generation == 0)
+        generation = 1;
+    resets[writeSlot] = StreamReset { &z, first, generation };
+    writeSlot = sharedSlot.exchange(static_cast<uint8_t>(writeSlot | freshSlot), std::memory_order_acq_rel) & slotMask;
+
+    // One request for both buffers.
+    wantedSegment = 2;
+    wanted.store(mark(generation, wantedSegment), std::memory_order_release);
+    ZStreamingThread::wake();
+}
+
+void ZDSVoice::readInterpolated(double, float& left, float& right)
+{
+    ZVoice::readInterpolated(streamPosition, left, right);
+    advanceStream();
+}
+
+void ZDSVoice::advanceStream()
+{
+    streamPosition += increment;
+    const double frames = static_cast<double>(bufferFrames);
+    if (!(streamPosition >= frames && streamPosition < largestStreamPosition) || bufferFrames <= 0)
+        return;
+    const int64_t segment = 1 + static_cast<int64_t>((streamPosition - frames) / frames);
+    if (segment <= playingSegment)
+        return;
+
+    // The last frame of the buffer being left precedes frame 0 of the next.
+    readFrame(bufferFrames - 1, previousLeft, previousRight, false);
+    // Leaving a buffer asks for it back, filled with what follows the other one.
+    requestThrough(segment + 1);
+    playingSegment = segment;
+    currentHalf = static_cast<int32_t>((segment - 1) & 1);
+}
+
+void ZDSVoice::requestThrough(int64_t segment)
+{
+    if (segment <= wantedSegment)
+        return;
+    const int64_t wakes = std::min(segment - wantedSegment, maxWakesPerAdvance);
+    wantedSegment = segment;
+    wanted.store(mark(generation, wantedSegment), std::memory_order_release);
+    for (int64_t k = 0; k < wakes; ++k)
+        ZStreamingThread::wake();
+}
+
+bool ZDSVoice::bufferHolds(int half, int64_t segment)
+{
+    const uint64_t expected = mark(generation, segment);
+    if (confirmed[half] == expected)
+        return true;
+    // Once marked, the buffer is not written again until this thread asks for
+    // a later segment in it, so the mark stays true while it is read.
+    if (holds[half].load(std::memory_order_acquire) != expected)
+        return false;
+    confirmed[half] = expected;
+    return true;
+}
+
+void ZDSVoice::readFrame(int64_t index, float& left, float& right, bool otherHalf)
+{
+    const int64_t segment = otherHalf ? playingSegment + 1 : playingSegment;
+    if (segment == 0)
+    {
+        ZVoice::readFrame(index, left, right, false);
+        return;
+    }
+    const int half = static_cast<int>((segment - 1) & 1);
+    if (bufferFrames <= 0 || !bufferHolds(half, segment))
+    {
+        left = right = 0.0f;
+        return;
+    }
+    const size_t i = static_cast<size_t>(std::clamp<int64_t>(index, 0, bufferFrames - 1));
+    constexpr float int16Scale = 1.0f / 32768.0f;
+    if (bufferSixteenBit)
+    {
+        const std::vector<int16_t>& values = int16Halves[half];
+        if (mono)
+            left = right = values[i] * int16Scale;
+        else
+        {
+            left = values[2 * i] * int16Scale;
+            right = values[2 * i + 1] * int16Scale;
+        }
+    }
+    else
+    {
+        const std::vector<float>& values = floatHalves[half];
+        if (mono)
+            left = right = values[i];
+        else
+        {
+            left = values[2 * i];
+            right = values[2 * i + 1];
+        }
+    }
+}
+
+bool ZDSVoice::serveRequest()
+{
+    ZScopedLock hold(mutex);
+    return serveLocked();
+}
+
+void ZDSVoice::serveAllRequests()
+{
+    ZScopedLock hold(mutex);
+    while (serveLocked())
+    {
+    }
+}
+
+void ZDSVoice::adoptLatestReset()
+{
+    if ((sharedSlot.load(std::memory_order_acquire) & freshSlot) == 0)
+        return;
+    readSlot = sharedSlot.exchange(readSlot, std::memory_order_acq_rel) & slotMask;
+    const StreamReset& reset = resets[readSlot];
+    streamZone = reset.zone;
+    readPosition = reset.readPosition;
+    servedGeneration = reset.generation;
+    nextSegment = 1;
+}
+
+bool ZDSVoice::serveLocked()
+{
+    // A start published after a refill began makes that refill stale: it has
+    // been marked with the old generation, and the new stream begins here.
+    adoptLatestReset();
+    const uint64_t request = wanted.load(std::memory_order_acquire);
+    // A request of a start whose reset is not visible yet waits for the wake-up
+    // that start gave.
+    if (servedGeneration == 0 || static_cast<uint32_t>(request >> 32) != servedGeneration)
+        return false;
+    const uint32_t last = static_cast<uint32_t>(request);
+    if (static_cast<int32_t>(last - nextSegment) < 0)
+        return false;
+
+    // Segments before the one playing are no longer heard.
+    const bool fresh = nextSegment == 1;
+    if (static_cast<int32_t>(last - nextSegment) > 1)
+        skipSegments(last - 1 - nextSegment);
+    fillSegment(nextSegment++);
+    if (fresh && static_cast<int32_t>(last - nextSegment) >= 0)
+        fillSegment(nextSegment++);
+    return true;
+}
+
+void ZDSVoice::skipSegments(uint32_t count)
+{
+    // Advances the file position as the refills would have, without reading.
+    nextSegment += count;
+    if (streamZone == nullptr)
+        return;
+    const ZoneSettings& s = streamZone->settings;
+    const uint64_t skipped = static_cast<uint64_t>(count) * static_cast<uint64_t>(bufferFrames);
+    if (s.playMode < 2 || s.loopEnd <= s.loopStart)
+    {
+        readPosition += skipped;
+        return;
+    }
+    const uint64_t length = s.loopEnd - s.loopStart;
+    uint64_t position = readPosition;
+    if (position >= s.loopEnd)
+        position = s.loopStart + (position - s.loopEnd) % length;
+    position += skipped;
+    if (position > s.loopEnd)
+        position = s.loopStart + (position - s.loopEnd) % length;
+    readPosition = position;
+}
+
+void ZDSVoice::fillSegment(uint32_t segment)
+{
+    const int half = static_cast<int>((segment - 1) & 1);
+    if (streamZone != nullptr && canStream(*streamZone))
+    {
+        void* buffer = bufferSixteenBit ? static_cast<void*>(int16Halves[half].data())
+                                        : static_cast<void*>(floatHalves[half].data());
+        ZScopedLock reading(refillMutex());
+        readPosition = streamZone->refill(readPosition, buffer);
+    }
+    holds[half].store(mark(servedGeneration, segment), std::memory_order_release);
+}

@@ -1,0 +1,91 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "engine/ZPlatform.h"
+#include "engine/ZVoice.h"
+
+// A voice that streams its zone from disk. It plays the zone's preload, then
+// alternates between two stream buffers of its own, which the streaming
+// thread refills while the voice plays the other one.
+//
+// The unrolled playback sequence is cut into segments of one buffer length:
+// segment 0 is the preload, segment k >= 1 lives in buffer (k - 1) & 1. The
+// audio thread never reads files and never waits: a new start publishes a
+// reset (zone and first file frame) and the last segment it will need, both
+// through atomics; the service fills segments in order and marks each buffer
+// with the start (generation) and segment it holds. The audio thread reads a
+// buffer only while its mark says it holds the segment expected, so a late or
+// stale refill is heard as silence and is never read while being written.
+class ZDSVoice : public ZVoice
+{
+public:
+    ZDSVoice(ZInstrument& owner, int32_t streamFrames, bool sixteenBit);
+    ~ZDSVoice() override;
+
+    bool start(ZZone* z, int n, int velocity, int tag) override;
+    // Reads at the stream position (the argument is not used) and advances it.
+    void readInterpolated(double x, float& left, float& right) override;
+    void readFrame(int64_t index, float& left, float& right, bool otherHalf) override;
+
+    // Serves the oldest outstanding request of this voice (a new start fills
+    // both buffers); false when there was none. Reads the sound file, so it
+    // runs on the streaming thread, or on the audio thread only offline.
+    bool serveRequest();
+    // Serves every outstanding request before returning, waiting for a refill
+    // another thread is running on this voice (offline rendering).
+    void serveAllRequests();
+
+    double getStreamPosition() const { return streamPosition; }
+    int32_t getCurrentHalf() const { return currentHalf; }
+
+private:
+    struct StreamReset
+    {
+        ZZone* zone = nullptr;
+        uint64_t readPosition = 0;
+        uint32_t generation = 0;
+    };
+
+    bool canStream(const ZZone& z) const;
+    void resetStream(ZZone& z);
+    void advanceStream();
+    void requestThrough(int64_t segment);
+    bool bufferHolds(int half, int64_t segment);
+
+    bool serveLocked();
+    void adoptLatestReset();
+    void skipSegments(uint32_t count);
+    void fillSegment(uint32_t segment);
+
+    const int32_t bufferFrames;
+    const bool bufferSixteenBit;
+    std::vector<float> floatHalves[2];
+    std::vector<int16_t> int16Halves[2];
+
+    // Audio thread only.
+    double streamPosition = 0.0;
+    int32_t currentHalf = -1;
+    int64_t playingSegment = 0;
+    int64_t wantedSegment = 0;
+    uint32_t generation = 0;  // counts new starts; 0 means never started
+    uint64_t confirmed[2] = { 0, 0 };
+    uint8_t writeSlot = 0;
+
+    // Handed from the audio thread to the service: the reset slots form a
+    // triple buffer (the audio thread owns one slot, the service one, the
+    // third is in `sharedSlot`, marked fresh when newly published).
+    StreamReset resets[3];
+    std::atomic<uint8_t> sharedSlot { 1 };
+    std::atomic<uint64_t> wanted { 0 };       // generation << 32 | last segment wanted
+    std::atomic<uint64_t> holds[2] { 0, 0 };  // generation << 32 | segment the buffer holds
+
+    // Service side, under `mutex`.
+    ZMutex mutex;
+    uint8_t readSlot = 2;
+    ZZone* streamZone = nullptr;
+    uint64_t readPosition = 0;
+    uint32_t servedGeneration = 0;
+    uint32_t nextSegment = 1;
+};
