@@ -35,42 +35,38 @@ bool ZGroup::addZone(ZZone* zone)
     return true;
 }
 
+namespace
+{
+// Calls visit(cellIndex) for every cell of the zone's key and velocity range.
+// Ranges are clamped to the map, so a stored range past 0..127 cannot reach
+// outside it.
+template <typename Visit>
+void forEachCell(const ZZone& zone, Visit visit)
+{
+    const int keyFrom = std::clamp(zone.settings.lowKey, 0, 128);
+    const int keyTo = std::clamp(zone.settings.highKey, -1, 127);
+    const int velocityFrom = std::clamp(zone.settings.lowVelocity, 0, 128);
+    const int velocityTo = std::clamp(zone.settings.highVelocity, -1, 127);
+    for (int n = keyFrom; n <= keyTo; ++n)
+        for (int v = velocityFrom; v <= velocityTo; ++v)
+            visit(n * 128 + v);
+}
+} // namespace
+
 void ZGroup::rebuildZoneMap()
 {
-    // Ranges are clamped to the map, so a stored range past 0..127 cannot
-    // reach outside it.
-    auto clampedRange = [](int32_t low, int32_t high, int& from, int& to) {
-        from = std::clamp(low, 0, 128);
-        to = std::clamp(high, -1, 127);
-    };
-
     cellStart.fill(0);
     for (const auto& zone : zones)
-    {
-        int keyFrom, keyTo, velFrom, velTo;
-        clampedRange(zone->settings.lowKey, zone->settings.highKey, keyFrom, keyTo);
-        clampedRange(zone->settings.lowVelocity, zone->settings.highVelocity, velFrom, velTo);
-        for (int n = keyFrom; n <= keyTo; ++n)
-            for (int v = velFrom; v <= velTo; ++v)
-                ++cellStart[n * 128 + v + 1];
-    }
+        forEachCell(*zone, [this](int index) { ++cellStart[static_cast<size_t>(index) + 1]; });
     for (size_t k = 1; k < cellStart.size(); ++k)
         cellStart[k] += cellStart[k - 1];
 
     cellZones.assign(cellStart.back(), nullptr);
     std::array<uint32_t, 128 * 128> filled {};
     for (const auto& zone : zones)
-    {
-        int keyFrom, keyTo, velFrom, velTo;
-        clampedRange(zone->settings.lowKey, zone->settings.highKey, keyFrom, keyTo);
-        clampedRange(zone->settings.lowVelocity, zone->settings.highVelocity, velFrom, velTo);
-        for (int n = keyFrom; n <= keyTo; ++n)
-            for (int v = velFrom; v <= velTo; ++v)
-            {
-                const int index = n * 128 + v;
-                cellZones[cellStart[index] + filled[index]++] = zone.get();
-            }
-    }
+        forEachCell(*zone, [&](int index) {
+            cellZones[cellStart[static_cast<size_t>(index)] + filled[static_cast<size_t>(index)]++] = zone.get();
+        });
 }
 
 bool ZGroup::contains(int note, int velocity) const
