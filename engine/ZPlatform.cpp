@@ -1,35 +1,39 @@
 #include "engine/ZPlatform.h"
 
+#include <cerrno>
 #include <chrono>
 
-ZSemaphore::ZSemaphore(int initialCount, int maximumCount)
-    : current(initialCount), maximum(maximumCount)
+ZSemaphore::ZSemaphore(int initialCount, int maximumCount) : maximum(maximumCount)
 {
+    sem_init(&semaphore, 0, static_cast<unsigned>(initialCount));
+}
+
+ZSemaphore::~ZSemaphore()
+{
+    sem_destroy(&semaphore);
 }
 
 bool ZSemaphore::release()
 {
-    {
-        std::lock_guard<std::mutex> guard(m);
-        if (current >= maximum)
-            return false;
-        ++current;
-    }
-    available.notify_one();
-    return true;
+    // Two releases racing at the ceiling may pass it by one; the count only
+    // bounds how many wake-ups are queued.
+    if (count() >= maximum)
+        return false;
+    return sem_post(&semaphore) == 0;
 }
 
 void ZSemaphore::acquire()
 {
-    std::unique_lock<std::mutex> guard(m);
-    available.wait(guard, [this] { return current > 0; });
-    --current;
+    while (sem_wait(&semaphore) != 0 && errno == EINTR)
+    {
+    }
 }
 
 int ZSemaphore::count() const
 {
-    std::lock_guard<std::mutex> guard(m);
-    return current;
+    int value = 0;
+    sem_getvalue(&semaphore, &value);
+    return value;
 }
 
 ZThread::~ZThread()

@@ -5,11 +5,12 @@
 // a render repeatable.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
+
+#include <semaphore.h>
 
 class ZMutex
 {
@@ -35,19 +36,21 @@ private:
 };
 
 // Counting semaphore with a ceiling: a release that would pass the maximum is
-// refused, as the Windows semaphore the engine was designed around does.
+// refused. Releasing takes no lock, so the audio thread may release it.
 class ZSemaphore
 {
 public:
     ZSemaphore(int initialCount, int maximumCount);
+    ~ZSemaphore();
+    ZSemaphore(const ZSemaphore&) = delete;
+    ZSemaphore& operator=(const ZSemaphore&) = delete;
+
     bool release();  // false when the count is already at its maximum
     void acquire();  // waits without time-out
     int count() const;
 
 private:
-    mutable std::mutex m;
-    std::condition_variable available;
-    int current;
+    mutable sem_t semaphore;
     const int maximum;
 };
 
