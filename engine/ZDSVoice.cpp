@@ -102,6 +102,20 @@ void ZDSVoice::resetStream(ZZone& z)
     ZStreamingThread::wake();
 }
 
+void ZDSVoice::abandonStream()
+{
+    // A reset without a zone, under a new generation: the service adopts it
+    // and finds nothing to fill.
+    if (++generation == 0)
+        generation = 1;
+    resets[writeSlot] = StreamReset { nullptr, 0, generation };
+    writeSlot = sharedSlot.exchange(static_cast<uint8_t>(writeSlot | freshSlot), std::memory_order_acq_rel) & slotMask;
+    wantedSegment = 0;
+    playingSegment = 0;
+    currentHalf = -1;
+    wanted.store(mark(generation, wantedSegment), std::memory_order_release);
+}
+
 void ZDSVoice::readInterpolated(double, float& left, float& right)
 {
     ZVoice::readInterpolated(streamPosition, left, right);

@@ -33,6 +33,9 @@ public:
     // both buffers); false when there was none. Reads the sound file, so it
     // runs on the streaming thread, or on the audio thread only offline.
     bool serveRequest();
+    // Forgets the stream before the zones it reads are destroyed: requests
+    // still outstanding are never served.
+    void abandonStream();
     // Serves every outstanding request before returning, waiting for a refill
     // another thread is running on this voice (offline rendering).
     void serveAllRequests();

@@ -6,15 +6,6 @@
 #include "engine/ZDSVoice.h"
 #include "engine/ZStreamingThread.h"
 
-namespace
-{
-// Limits on applied settings, so a corrupt file can neither make the pool
-// unmanageably large nor give streaming voices buffers they cannot index.
-constexpr int32_t maxVoices = 256;
-constexpr int32_t minStreamFrames = 64;
-constexpr int32_t maxStreamFrames = 1 << 20;
-} // namespace
-
 ZInstrument::ZInstrument() : clock(&ZSystemClock::shared()), random(&ZRandom::shared())
 {
     settings.streamBufferFrames = settings.streamBufferFramesStored = 44100;
@@ -85,6 +76,8 @@ void ZInstrument::clear()
     {
         voice->cancelPending();
         voice->finish();
+        if (auto* streamingVoice = dynamic_cast<ZDSVoice*>(voice.get()))
+            streamingVoice->abandonStream();
     }
     currentGroup = nullptr;
     activeGroups.clear();

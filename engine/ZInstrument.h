@@ -31,6 +31,13 @@ public:
     // rather than allocating on the audio thread.
     static constexpr size_t eventCapacity = 16384;
 
+    // Limits on the applied pool settings, so a corrupt file can neither make
+    // the pool unmanageably large nor give streaming voices buffers they
+    // cannot index.
+    static constexpr int32_t maxVoices = 256;
+    static constexpr int32_t minStreamFrames = 64;
+    static constexpr int32_t maxStreamFrames = 1 << 18;
+
     ZInstrument();
     ~ZInstrument() override;
     ZInstrument(const ZInstrument&) = delete;

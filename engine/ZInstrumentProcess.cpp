@@ -36,7 +36,9 @@ void ZInstrument::applySettings()
 
     if (hasMasterFilter(settings.filterType))
     {
-        const float cutoff = static_cast<float>(static_cast<int>(settings.filterCutoff * 19980.0f + 20.0f));
+        // A stored cutoff outside 0..1 (or not a number) is held to the range.
+        const float normalised = std::isfinite(settings.filterCutoff) ? std::clamp(settings.filterCutoff, 0.0f, 1.0f) : 0.0f;
+        const float cutoff = static_cast<float>(static_cast<int>(normalised * 19980.0f + 20.0f));
         const int shape = settings.filterType - 1;
         computeBiquad(filterLeft, shape, cutoff, sampleRate, 1.0f, 0.0f);
         computeBiquad(filterRight, shape, cutoff, sampleRate, 1.0f, 0.0f);

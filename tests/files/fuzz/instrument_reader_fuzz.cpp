@@ -90,6 +90,21 @@ void checkZones(const ZInstrument& instrument)
         }
 }
 
+// An instrument file with a small streaming voice pool and no groups.
+std::string writeResetInstrument(const ZInstrument& model)
+{
+    InstrumentSettings settings = model.settings;
+    settings.streamBufferFrames = settings.streamBufferFramesStored = fuzzStreamFrames;
+    settings.voiceCount = settings.voiceCountStored = fuzzVoices;
+    std::vector<uint8_t> bytes = { 'Z', 'S', 'E', ' ', 200, 0, 0, 0, 1, 0, 0 };
+    const auto* block = reinterpret_cast<const uint8_t*>(&settings);
+    bytes.insert(bytes.end(), block, block + sizeof settings);
+    bytes.insert(bytes.end(), 1 + 4 + 1 + 4 + 4, 0);  // extra text, image, layout, strings, groups
+    const std::string path = fuzzInputPath("instrument") + "-reset";
+    check(writeFuzzInput(path, bytes.data(), bytes.size()));
+    return path;
+}
+
 void play(ZInstrument& instrument)
 {
     std::vector<float> left(blockFrames), right(blockFrames);
@@ -112,20 +127,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!writeFuzzInput(path, bytes.data(), bytes.size()))
         return 0;
 
-    // One instrument for the process, as a plugin keeps one: every load
-    // starts from the same small settings so an input replays the same way.
-    static ZInstrument* const instrument = [] {
-        auto* made = new ZInstrument();
-        made->setCompleteRefillsBeforeBlock(true);
-        return made;
-    }();
-    static const InstrumentSettings start = [] {
-        InstrumentSettings s = instrument->settings;
-        s.streamBufferFrames = s.streamBufferFramesStored = fuzzStreamFrames;
-        s.voiceCount = s.voiceCountStored = fuzzVoices;
-        return s;
-    }();
-    instrument->settings = start;
+    // One instrument for the process, as a plugin keeps one. Before each
+    // input it loads a small fixed instrument, which rebuilds its voices and
+    // settings, so an input replays the same way on its own.
+    static ZInstrument* const instrument = new ZInstrument();
+    static const std::string resetPath = writeResetInstrument(*instrument);
+    instrument->setCompleteRefillsBeforeBlock(true);
+    check(instrument->loadFromFile(resetPath));
 
     std::string text;
     ZInstrument::peekFile(path, size % 2 == 0, text);

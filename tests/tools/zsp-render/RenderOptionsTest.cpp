@@ -1,0 +1,59 @@
+// The renderer's command line.
+
+#include <gtest/gtest.h>
+
+#include "RenderOptions.h"
+
+namespace
+{
+const std::vector<std::string> required = { "--instrument", "i.zse", "--midi", "m.mid", "--output", "o.wav" };
+
+std::vector<std::string> with(std::vector<std::string> extra)
+{
+    std::vector<std::string> arguments = required;
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return arguments;
+}
+} // namespace
+
+TEST(RenderOptions, DefaultsApplyWhenOnlyThePathsAreGiven)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(parseRenderOptions(required, options, error)) << error;
+    EXPECT_EQ(options.instrumentPath, "i.zse");
+    EXPECT_EQ(options.midiPath, "m.mid");
+    EXPECT_EQ(options.outputPath, "o.wav");
+    EXPECT_EQ(options.sampleRate, 44100);
+    EXPECT_EQ(options.blockSize, 512);
+    EXPECT_EQ(options.tailSeconds, 2.0);
+    EXPECT_EQ(options.outputs, 1);
+    EXPECT_EQ(options.seed, 1u);
+    EXPECT_FALSE(options.quiet);
+}
+
+TEST(RenderOptions, EveryOptionIsReadAndCheckedForRange)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(parseRenderOptions(with({ "--sample-rate", "96000", "--block-size", "64", "--tail", "0.25",
+                                          "--outputs", "16", "--seed", "4294967295", "--quiet" }),
+                                   options, error))
+        << error;
+    EXPECT_EQ(options.sampleRate, 96000);
+    EXPECT_EQ(options.blockSize, 64);
+    EXPECT_EQ(options.tailSeconds, 0.25);
+    EXPECT_EQ(options.outputs, 16);
+    EXPECT_EQ(options.seed, 4294967295u);
+    EXPECT_TRUE(options.quiet);
+
+    for (const std::vector<std::string>& bad :
+         { with({ "--outputs", "0" }), with({ "--outputs", "17" }), with({ "--block-size", "0" }),
+           with({ "--sample-rate", "44100.5" }), with({ "--tail", "nan" }), with({ "--tail", "-0.1" }),
+           with({ "--seed", "-1" }), with({ "--seed" }), with({ "--frobnicate" }), with({ "stray" }),
+           std::vector<std::string> { "--midi", "m.mid", "--output", "o.wav" } })
+    {
+        EXPECT_FALSE(parseRenderOptions(bad, options, error)) << bad.back();
+        EXPECT_FALSE(error.empty());
+    }
+}

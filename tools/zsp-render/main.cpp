@@ -1,0 +1,229 @@
+// zsp-render --instrument PATH.zse --midi PATH.mid --output PATH.wav
+//            [--sample-rate 44100] [--block-size 512] [--tail 2.0] [--outputs N] [--seed 1] [--quiet]
+//
+// Renders a MIDI file through the plugin's own processor, driven in-process
+// the way a host drives it offline: construct, load the instrument, switch to
+// non-realtime, prepare, then one processBlock per block with that block's
+// MIDI. The engine's clock is the block-start time of the render and its
+// random generator is seeded, so a render is the same every time.
+//
+// Writes a 32-bit float WAVE file with 2 channels ("Output 1"), or 2N with
+// --outputs N. Exit status 1, a message on standard error and no output file
+// for any bad input.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "CZSP.h"
+#include "FloatWaveWriter.h"
+#include "MidiFile.h"
+#include "MidiTiming.h"
+#include "ProgressBar.h"
+#include "RenderOptions.h"
+#include "files/ZFile.h"
+
+namespace
+{
+constexpr int64_t maxMidiFileBytes = int64_t { 256 } << 20;
+constexpr int32_t minimumInstrumentVersion = 200;
+
+// A message on standard error; the render then stops with status 1.
+int failure(const std::string& message)
+{
+    std::fprintf(stderr, "zsp-render: %s\n", message.c_str());
+    return 1;
+}
+
+bool readMidi(const std::string& path, MidiFileContents& contents, std::string& error)
+{
+    ZSharedFile file = ZFile::openFileForReading(path);
+    if (file == nullptr)
+    {
+        error = path + ": cannot open the MIDI file";
+        return false;
+    }
+    if (file->size() > maxMidiFileBytes)
+    {
+        error = path + ": too large for a MIDI file";
+        return false;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(file->size()));
+    if (file->read(bytes.data(), bytes.size()) != bytes.size())
+    {
+        error = path + ": cannot read the MIDI file";
+        return false;
+    }
+    std::string problem;
+    if (!readMidiFile(bytes, contents, problem))
+    {
+        error = path + ": " + problem;
+        return false;
+    }
+    return true;
+}
+
+// The player refuses a file without the magic or with an older version;
+// saying which is clearer than a failed load.
+bool checkInstrumentHead(const std::string& path, std::string& error)
+{
+    ZSharedFile file = ZFile::openFileForReading(path);
+    if (file == nullptr)
+    {
+        error = path + ": cannot open the instrument file";
+        return false;
+    }
+    uint8_t head[8] = {};
+    if (file->read(head, sizeof head) < 4 || std::memcmp(head, "ZSE ", 4) != 0)
+    {
+        error = path + ": not an instrument file";
+        return false;
+    }
+    const auto version = static_cast<int32_t>(uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16
+                                              | uint32_t(head[7]) << 24);
+    if (version < minimumInstrumentVersion)
+    {
+        error = path + ": instrument format version " + std::to_string(version) + " is older than the player reads";
+        return false;
+    }
+    return true;
+}
+
+// Reports samples that cannot be found while the instrument loads.
+class LoadReporter final : public ZSEDelegate
+{
+public:
+    bool loadProgress(float, const std::string&, const std::string&) override { return true; }
+    void groupsChanged() override {}
+    void locateSample(const std::string& resolvedPath, char*) override
+    {
+        std::fprintf(stderr, "zsp-render: warning: sample not found: %s\n", resolvedPath.c_str());
+    }
+    void instrumentChanged() override {}
+};
+
+bool loadInstrument(ZInstrument& instrument, const std::string& path, std::string& error)
+{
+    LoadReporter reporter;
+    ZSEDelegate* const previous = instrument.delegate;
+    instrument.delegate = &reporter;
+    const bool loaded = instrument.loadFromFile(path);
+    instrument.delegate = previous;
+    if (!loaded)
+        error = path + ": the instrument cannot be loaded";
+    return loaded;
+}
+
+// Gives the processor the first `pairs` stereo outputs, as a host that
+// enables only those buses would.
+void useOutputs(juce::AudioProcessor& processor, int pairs)
+{
+    juce::AudioProcessor::BusesLayout layout = processor.getBusesLayout();
+    for (int bus = 0; bus < layout.outputBuses.size(); ++bus)
+        layout.outputBuses.getReference(bus) = bus < pairs ? juce::AudioChannelSet::stereo()
+                                                           : juce::AudioChannelSet::disabled();
+    processor.setBusesLayout(layout);
+}
+
+struct TimedEvent
+{
+    int64_t sample;
+    const std::vector<uint8_t>* bytes;
+};
+
+int render(const RenderOptions& options)
+{
+    MidiFileContents midi;
+    std::string error;
+    if (!readMidi(options.midiPath, midi, error))
+        return failure(error);
+
+    std::error_code pathError;
+    const std::string instrumentPath = std::filesystem::absolute(options.instrumentPath, pathError).string();
+    if (!checkInstrumentHead(instrumentPath, error))
+        return failure(error);
+
+    const MidiTiming timing(midi);
+    std::vector<TimedEvent> events;
+    for (const MidiFileEvent& event : midi.events)
+        events.push_back({ timing.sampleAt(event.tick, options.sampleRate), &event.bytes });
+    const int64_t blocks = blocksToRender(events.empty() ? 0 : events.back().sample, !events.empty(),
+                                          options.tailSeconds, options.sampleRate, options.blockSize);
+    const int channels = 2 * options.outputs;
+    const int64_t frames = blocks * options.blockSize;
+    if (!FloatWaveWriter::fits(frames, channels))
+        return failure(options.midiPath + ": the render would be longer than a WAVE file can hold");
+
+    std::unique_ptr<FloatWaveWriter> output
+        = FloatWaveWriter::create(options.outputPath, channels, options.sampleRate, frames);
+    if (output == nullptr)
+        return failure(options.outputPath + ": cannot create the output file");
+
+    juce::ScopedJuceInitialiser_GUI juce;
+    std::unique_ptr<juce::AudioProcessor> plugin(createPluginFilter());
+    auto* processor = dynamic_cast<CZSP*>(plugin.get());
+    if (processor == nullptr)
+        return failure("the plugin's processor cannot be created");
+
+    ZManualClock clock;
+    ZRandom random(options.seed);
+    processor->instrument.setClock(&clock);
+    processor->instrument.setRandom(&random);
+    if (!loadInstrument(processor->instrument, instrumentPath, error))
+        return failure(error);
+
+    const auto rate = static_cast<double>(options.sampleRate);
+    processor->setNonRealtime(true);
+    useOutputs(*processor, options.outputs);
+    processor->setRateAndBufferSizeDetails(rate, options.blockSize);
+    processor->prepareToPlay(rate, options.blockSize);
+
+    juce::AudioBuffer<float> buffer(channels, options.blockSize);
+    juce::MidiBuffer blockMidi;
+    ProgressBar progress(!options.quiet);
+    size_t next = 0;
+    bool written = true;
+    for (int64_t block = 0; block < blocks && written; ++block)
+    {
+        const int64_t blockStart = block * options.blockSize;
+        clock.set(static_cast<double>(blockStart) * 1000.0 / rate);
+        blockMidi.clear();
+        for (; next < events.size() && events[next].sample < blockStart + options.blockSize; ++next)
+        {
+            const BlockPosition at = blockPositionOf(events[next].sample, options.blockSize);
+            blockMidi.addEvent(events[next].bytes->data(), static_cast<int>(events[next].bytes->size()), at.position);
+        }
+        buffer.clear();
+        processor->processBlock(buffer, blockMidi);
+        written = output->write(buffer.getArrayOfReadPointers(), options.blockSize);
+        progress.update(block + 1, blocks);
+    }
+    progress.finish();
+    processor->releaseResources();
+    processor->instrument.setClock(nullptr);
+    processor->instrument.setRandom(nullptr);
+
+    if (!written || !output->commit())
+        return failure(options.outputPath + ": writing the output failed");
+    return 0;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    RenderOptions options;
+    std::string error;
+    if (!parseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), options, error))
+    {
+        failure(error);
+        std::fputs(renderUsage, stderr);
+        return 1;
+    }
+    if (options.help)
+    {
+        std::fputs(renderUsage, stdout);
+        return 0;
+    }
+    return render(options);
+}
