@@ -2,6 +2,7 @@
 
 #include "support/AllocationCounter.h"
 #include "support/EngineFixture.h"
+#include "engine/VoiceTestRig.h"
 
 TEST(BlockLoop, GroupOutputsRouteToTheirPairOrFallBackToTheFirst)
 {
@@ -90,6 +91,35 @@ TEST(BlockLoop, RenderingAllocatesNothing)
         f.controller(64, block % 2 ? 127 : 0, 22);
         f.controller(121, 0, 40);
         f.instrument.process(channels.data(), 32, 64);
+    }
+    EXPECT_EQ(counter.allocations(), 0);
+}
+
+TEST(BlockLoop, StreamingVoicesAllocateNothingWhilePlaying)
+{
+    ZInstrument instrument;
+    ZManualClock clock;
+    instrument.setClock(&clock);
+    voicetest::configure(instrument, true, true, 256, 8);
+    ZGroup& group = *instrument.groups.front();
+    group.addZone(voicetest::makeZone(instrument, voicetest::noise(20000, 2, 44100, 1000), [](ZoneSettings& s) {
+        s.playMode = 2;
+        s.loopStart = 3000;
+        s.loopEnd = 4000;
+    }).release());
+
+    std::vector<std::vector<float>> buffers(2, std::vector<float>(128));
+    float* channels[] = { buffers[0].data(), buffers[1].data() };
+    instrument.process(channels, 2, 128);
+
+    AllocationCounter counter;
+    for (int block = 0; block < 200; ++block)
+    {
+        clock.advance(3.0);
+        for (int n = 0; n < 3; ++n)  // more notes than voices over time: stealing
+            instrument.postEvent(0x90, 0, 48 + (block * 5 + n) % 30, 100, n * 20);
+        instrument.postEvent(0x80, 0, 48 + block % 30, 0, 90);
+        instrument.process(channels, 2, 128);
     }
     EXPECT_EQ(counter.allocations(), 0);
 }
