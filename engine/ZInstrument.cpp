@@ -6,12 +6,20 @@
 #include "engine/ZDSVoice.h"
 #include "engine/ZStreamingThread.h"
 
-ZInstrument::ZInstrument() : clock(&ZSystemClock::shared()), random(&ZRandom::shared())
+InstrumentSettings ZInstrument::defaultSettings()
 {
-    settings.streamBufferFrames = settings.streamBufferFramesStored = 44100;
-    settings.sixteenBit = settings.sixteenBitStored = 1;
-    settings.diskStreaming = settings.diskStreamingStored = 1;
-    settings.voiceCount = settings.voiceCountStored = 32;
+    InstrumentSettings block {};
+    block.streamBufferFrames = block.streamBufferFramesStored = 44100;
+    block.sixteenBit = block.sixteenBitStored = 1;
+    block.diskStreaming = block.diskStreamingStored = 1;
+    block.voiceCount = block.voiceCountStored = 32;
+    setNewInstrumentSettings(block);
+    return block;
+}
+
+ZInstrument::ZInstrument()
+    : settings(defaultSettings()), clock(&ZSystemClock::shared()), random(&ZRandom::shared())
+{
     setNewInstrumentDefaults();
 
     std::fill(std::begin(noteVelocity), std::end(noteVelocity), uint8_t { 127 });
@@ -46,21 +54,27 @@ int ZInstrument::liveInstrumentCount()
     return ZStreamingThread::liveInstrumentCount();
 }
 
+// The fields a new instrument resets; the others keep their values.
+void ZInstrument::setNewInstrumentSettings(InstrumentSettings& block)
+{
+    block.interpolation = 2;
+    block.velocityCurve = 0;
+    block.volume = 0.0f;
+    block.pan = 0.0f;
+    block.lfoShape = 0;
+    block.lfoDestination = 1;
+    block.lfoDepthSource = 1;
+    block.lfoRate = 3.0f;
+    block.lfoDepth = 0.0f;
+    block.reverbSend = 0.0f;
+    block.velocityFloor = -48;
+    block.velocityTop = 0;
+    block.clipOutput = 1;
+}
+
 void ZInstrument::setNewInstrumentDefaults()
 {
-    settings.interpolation = 2;
-    settings.velocityCurve = 0;
-    settings.volume = 0.0f;
-    settings.pan = 0.0f;
-    settings.lfoShape = 0;
-    settings.lfoDestination = 1;
-    settings.lfoDepthSource = 1;
-    settings.lfoRate = 3.0f;
-    settings.lfoDepth = 0.0f;
-    settings.reverbSend = 0.0f;
-    settings.velocityFloor = -48;
-    settings.velocityTop = 0;
-    settings.clipOutput = 1;
+    setNewInstrumentSettings(settings);
     name = "Untitled";
     vendor = "Quellmark";
     backgroundImageData.clear();

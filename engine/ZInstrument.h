@@ -44,6 +44,8 @@ public:
     ZInstrument& operator=(const ZInstrument&) = delete;
 
     // Records and defaults.
+    // The settings block of a new instrument.
+    static InstrumentSettings defaultSettings();
     void setNewInstrumentDefaults();
     void clear();
     void createVoices();
@@ -122,6 +124,7 @@ public:
     ZSharedFile embeddedFile;
 
 private:
+    static void setNewInstrumentSettings(InstrumentSettings& block);
     void dispatchEvents(int sampleIndex, bool lastSample);
     void handleEvent(const ZEvent& event);
     void updateGroupActivation(const ZEvent& event);

@@ -3,26 +3,10 @@
 #include "engine/ZGroup.h"
 #include "engine/ZInstrument.h"
 
-InstrumentSettings newInstrumentSettings()
-{
-    InstrumentSettings s {};
-    s.streamBufferFrames = s.streamBufferFramesStored = 44100;
-    s.sixteenBit = s.sixteenBitStored = 1;
-    s.diskStreaming = s.diskStreamingStored = 1;
-    s.voiceCount = s.voiceCountStored = 32;
-    s.interpolation = 2;
-    s.lfoDestination = 1;
-    s.lfoDepthSource = 1;
-    s.lfoRate = 3.0f;
-    s.velocityFloor = -48;
-    s.clipOutput = 1;
-    return s;
-}
-
 InstrumentImage newInstrumentImage()
 {
     InstrumentImage image;
-    image.settings = newInstrumentSettings();
+    image.settings = ZInstrument::defaultSettings();
     image.name = "Untitled";
     image.vendor = "Quellmark";
     image.layoutXml = defaultLayoutXml;

@@ -43,9 +43,6 @@ struct InstrumentImage
     std::vector<GroupImage> groups;
 };
 
-// The settings a new instrument starts with in the player.
-InstrumentSettings newInstrumentSettings();
-
 // A new instrument's values: its settings, name, vendor and default layout.
 InstrumentImage newInstrumentImage();
 
