@@ -9,6 +9,7 @@
 #include "files/InstrumentFileStrings.h"
 #include "files/SamplePath.h"
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 namespace
 {
@@ -17,27 +18,15 @@ constexpr int32_t minimumVersion = 200;
 constexpr int maxMissingSamplePrompts = 3;
 constexpr int64_t embeddedHeaderBytes = 24;
 
+int32_t readInt32At(const uint8_t* bytes) { return static_cast<int32_t>(readLittleEndian32(bytes)); }
+
+int64_t readInt64At(const uint8_t* bytes) { return static_cast<int64_t>(readLittleEndian64(bytes)); }
+
+// A count that cannot be read is 0.
 int32_t readInt32(ZFile& file)
 {
     uint8_t bytes[4] = {};
-    if (file.read(bytes, 4) != 4)
-        return 0;
-    return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16
-                                | uint32_t(bytes[3]) << 24);
-}
-
-int64_t readInt64At(const uint8_t* bytes)
-{
-    uint64_t value = 0;
-    for (int k = 7; k >= 0; --k)
-        value = value << 8 | bytes[k];
-    return static_cast<int64_t>(value);
-}
-
-int32_t readInt32At(const uint8_t* bytes)
-{
-    return static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16
-                                | uint32_t(bytes[3]) << 24);
+    return file.read(bytes, 4) == 4 ? readInt32At(bytes) : 0;
 }
 
 // Reads a settings block over `block`: bytes past a short read keep what the

@@ -4,25 +4,10 @@
 #include <bit>
 
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 static_assert(std::endian::native == std::endian::little, "embedded samples are read straight into the output");
 
-namespace
-{
-int32_t le32(const uint8_t* p)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8)
-                                | (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
-}
-
-int64_t le64(const uint8_t* p)
-{
-    uint64_t value = 0;
-    for (int i = 7; i >= 0; --i)
-        value = (value << 8) | p[i];
-    return static_cast<int64_t>(value);
-}
-}
 
 ZEmbeddedSoundFile::~ZEmbeddedSoundFile() = default;
 
@@ -38,10 +23,10 @@ bool ZEmbeddedSoundFile::open(const std::string&, const ZSharedFile& sharedFile,
         return false;
 
     Header read;
-    read.sampleWidth = le32(bytes + 0);
-    read.sampleRate = le32(bytes + 4);
-    read.channels = le32(bytes + 8);
-    read.frames = le64(bytes + 16);
+    read.sampleWidth = static_cast<int32_t>(readLittleEndian32(bytes + 0));
+    read.sampleRate = static_cast<int32_t>(readLittleEndian32(bytes + 4));
+    read.channels = static_cast<int32_t>(readLittleEndian32(bytes + 8));
+    read.frames = static_cast<int64_t>(readLittleEndian64(bytes + 16));
     if ((read.sampleWidth != 2 && read.sampleWidth != 4) || (read.channels != 1 && read.channels != 2)
         || read.sampleRate <= 0 || read.frames < 0)
         return false;

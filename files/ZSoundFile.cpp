@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 static_assert(std::endian::native == std::endian::little, "sample data is written in host byte order");
 
@@ -13,19 +14,9 @@ namespace
 {
 constexpr int64_t framesPerBlock = 16384;
 
-void putInt32(uint8_t* at, int32_t value)
-{
-    const auto bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
+void putInt32(uint8_t* at, int32_t value) { writeLittleEndian(at, static_cast<uint32_t>(value), 4); }
 
-void putInt64(uint8_t* at, int64_t value)
-{
-    const auto bits = static_cast<uint64_t>(value);
-    for (int i = 0; i < 8; ++i)
-        at[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
+void putInt64(uint8_t* at, int64_t value) { writeLittleEndian(at, static_cast<uint64_t>(value), 8); }
 
 // Copies the whole sound in blocks of one sample type. A read that falls short
 // is padded with silence so the stored layout still matches its header; the

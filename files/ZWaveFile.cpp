@@ -8,20 +8,13 @@
 #include <vector>
 
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 static_assert(std::endian::native == std::endian::little, "16-bit samples are read straight into the output");
 
 namespace
 {
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t le32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16)
-         | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-int32_t le32signed(const uint8_t* p) { return static_cast<int32_t>(le32(p)); }
+int32_t le32signed(const uint8_t* p) { return static_cast<int32_t>(readLittleEndian32(p)); }
 
 // Three 24-bit bytes as the upper 24 bits of a signed 32-bit value.
 int32_t upper24(const uint8_t* p)
@@ -72,7 +65,7 @@ bool parseWave(const ZFile& file, ZWaveFile::Format& format)
     uint8_t head[12];
     if (file.readAt(0, head, sizeof head) != sizeof head || !isId(head, "RIFF") || !isId(head + 8, "WAVE"))
         return false;
-    format.riffSize = le32(head + 4);
+    format.riffSize = readLittleEndian32(head + 4);
 
     const int64_t fileSize = file.size();
     const int64_t walkEnd = format.riffSize + 8;
@@ -85,7 +78,7 @@ bool parseWave(const ZFile& file, ZWaveFile::Format& format)
         uint8_t chunk[8];
         if (file.readAt(header, chunk, sizeof chunk) != sizeof chunk)
             break;  // cut short: what was found so far stands
-        const int64_t size = le32(chunk + 4);
+        const int64_t size = readLittleEndian32(chunk + 4);
         const int64_t body = header + 8;
 
         if (isId(chunk, "fmt "))
@@ -93,11 +86,11 @@ bool parseWave(const ZFile& file, ZWaveFile::Format& format)
             uint8_t fmt[16];
             if (size < 16 || file.readAt(body, fmt, sizeof fmt) != sizeof fmt)
                 return false;
-            const int32_t channels = le16(fmt + 2);
+            const int32_t channels = readLittleEndian16(fmt + 2);
             const int32_t rate = le32signed(fmt + 4);
-            const int64_t blockAlign = le16(fmt + 12);
-            const int32_t bits = le16(fmt + 14);
-            if (le16(fmt) != 1 || channels < 1 || channels > 2 || rate <= 0)
+            const int64_t blockAlign = readLittleEndian16(fmt + 12);
+            const int32_t bits = readLittleEndian16(fmt + 14);
+            if (readLittleEndian16(fmt) != 1 || channels < 1 || channels > 2 || rate <= 0)
                 return false;
             format.channels = channels;
             format.sampleRate = rate;
@@ -164,7 +157,7 @@ float convertSample<float>(const uint8_t* p, int32_t bytesPerSample)
     switch (bytesPerSample)
     {
         case 1: return static_cast<float>(p[0] - 128) * (1.0f / 128.0f);
-        case 2: return static_cast<float>(static_cast<int16_t>(le16(p))) * (1.0f / 32768.0f);
+        case 2: return static_cast<float>(static_cast<int16_t>(readLittleEndian16(p))) * (1.0f / 32768.0f);
         case 3: return static_cast<float>(upper24(p)) * (1.0f / 2147483648.0f);
         default: return static_cast<float>(le32signed(p)) * (1.0f / 2147483648.0f);
     }
@@ -176,7 +169,7 @@ int16_t convertSample<int16_t>(const uint8_t* p, int32_t bytesPerSample)
     switch (bytesPerSample)
     {
         case 1: return static_cast<int16_t>((p[0] - 128) * 256);
-        case 2: return static_cast<int16_t>(le16(p));
+        case 2: return static_cast<int16_t>(readLittleEndian16(p));
         // The 24-bit value divided by 256, rounded toward zero.
         case 3: return static_cast<int16_t>(upper24(p) / 65536);
         // The upper 16 bits of the 32-bit value.

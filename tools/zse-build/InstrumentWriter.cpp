@@ -5,6 +5,7 @@
 
 #include "files/InstrumentFileStrings.h"
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 namespace
 {
@@ -22,9 +23,8 @@ public:
 
     void int32(int32_t value)
     {
-        const auto bits = static_cast<uint32_t>(value);
-        const uint8_t le[4] = { static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
-                                static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24) };
+        uint8_t le[4];
+        writeLittleEndian(le, static_cast<uint32_t>(value), 4);
         bytes(le, sizeof le);
     }
 

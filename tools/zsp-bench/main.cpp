@@ -11,17 +11,12 @@
 
 #include "engine/ZInstrument.h"
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 namespace
 {
 constexpr int sampleRate = 44100;
 constexpr int blockSize = 512;
-
-void putLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int width)
-{
-    for (int k = 0; k < width; ++k)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * k)));
-}
 
 // A 16-bit stereo WAVE of a slightly detuned pair of sines, `seconds` long.
 bool writeTone(const std::string& path, int seconds)
@@ -29,22 +24,22 @@ bool writeTone(const std::string& path, int seconds)
     const uint32_t frames = static_cast<uint32_t>(seconds * sampleRate);
     std::vector<uint8_t> bytes;
     bytes.insert(bytes.end(), { 'R', 'I', 'F', 'F' });
-    putLittleEndian(bytes, 36 + frames * 4, 4);
+    appendLittleEndian(bytes, 36 + frames * 4, 4);
     bytes.insert(bytes.end(), { 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ' });
-    putLittleEndian(bytes, 16, 4);
-    putLittleEndian(bytes, 1, 2);
-    putLittleEndian(bytes, 2, 2);
-    putLittleEndian(bytes, sampleRate, 4);
-    putLittleEndian(bytes, sampleRate * 4, 4);
-    putLittleEndian(bytes, 4, 2);
-    putLittleEndian(bytes, 16, 2);
+    appendLittleEndian(bytes, 16, 4);
+    appendLittleEndian(bytes, 1, 2);
+    appendLittleEndian(bytes, 2, 2);
+    appendLittleEndian(bytes, sampleRate, 4);
+    appendLittleEndian(bytes, sampleRate * 4, 4);
+    appendLittleEndian(bytes, 4, 2);
+    appendLittleEndian(bytes, 16, 2);
     bytes.insert(bytes.end(), { 'd', 'a', 't', 'a' });
-    putLittleEndian(bytes, frames * 4, 4);
+    appendLittleEndian(bytes, frames * 4, 4);
     for (uint32_t k = 0; k < frames; ++k)
     {
         const double t = static_cast<double>(k) / sampleRate;
-        putLittleEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(2 * M_PI * 220 * t))), 2);
-        putLittleEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(2 * M_PI * 221 * t))), 2);
+        appendLittleEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(2 * M_PI * 220 * t))), 2);
+        appendLittleEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(12000 * std::sin(2 * M_PI * 221 * t))), 2);
     }
     auto file = ZFile::createForWriting(path);
     return file && file->write(bytes.data(), bytes.size()) && file->commit();

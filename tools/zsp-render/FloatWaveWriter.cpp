@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 namespace
 {
@@ -11,17 +12,9 @@ constexpr uint16_t formatIeeeFloat = 3;
 // "RIFF" size WAVE, "fmt " 18 bytes, "fact" 4 bytes, "data" size.
 constexpr uint32_t headerBytes = 12 + 8 + 18 + 8 + 4 + 8;
 
-void put16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
+void put16(std::vector<uint8_t>& out, uint32_t value) { appendLittleEndian(out, value, 2); }
 
-void put32(std::vector<uint8_t>& out, uint32_t value)
-{
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
+void put32(std::vector<uint8_t>& out, uint32_t value) { appendLittleEndian(out, value, 4); }
 
 void putId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
 } // namespace

@@ -23,6 +23,7 @@
 #include "ProgressBar.h"
 #include "RenderOptions.h"
 #include "files/ZFile.h"
+#include "files/LittleEndian.h"
 
 namespace
 {
@@ -80,8 +81,7 @@ bool checkInstrumentHead(const std::string& path, std::string& error)
         error = path + ": not an instrument file";
         return false;
     }
-    const auto version = static_cast<int32_t>(uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16
-                                              | uint32_t(head[7]) << 24);
+    const auto version = static_cast<int32_t>(readLittleEndian32(head + 4));
     if (version < minimumInstrumentVersion)
     {
         error = path + ": instrument format version " + std::to_string(version) + " is older than the player reads";
