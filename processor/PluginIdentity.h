@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+
+#include <juce_core/juce_core.h>
+
+// The identity a host sees: the plugin id, product name and vendor name read
+// at run time from the plugin's own library file, so that one compiled player
+// can be shipped under other names.
+struct PluginIdentity
+{
+    uint32_t pluginId = 0;          // four-character code, most significant byte first
+    bool libraryFileRead = false;   // false when the library file could not be read
+    juce::String productName;
+    juce::String vendorName;
+};
+
+// The library file (shared object or executable) that holds the plugin's code;
+// a file that does not exist when it cannot be found.
+juce::File ownLibraryFile();
+
+// The identity fields of a library file; empty names when it cannot be read.
+PluginIdentity readPluginIdentity(const juce::File& libraryFile);
+
+// The identity of ownLibraryFile(), read once per process.
+const PluginIdentity& pluginIdentity();
