@@ -115,23 +115,18 @@ INSTANTIATE_TEST_SUITE_P(Actions, FaderMouseTest, ::testing::Values(
     FaderCase { "horizontalWheel", false, 0.5f, { { A::wheel, -0.25f } }, 0.25f, { { 0.25f, true } } }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Fader, StartsAtTheTopWithoutTellingAnybody)
-{
-    RFader fader(solidImage(20, 10, juce::Colours::red));
-    EXPECT_EQ(fader.getValue(), 1.0f);
-}
-
 TEST(Fader, ValueSetByTheEditorIsClampedAndSilent)
 {
     RFader fader(solidImage(20, 10, juce::Colours::red));
+    EXPECT_EQ(fader.getValue(), 1.0f) << "starts at the top";
     RecordingDelegate delegate;
     fader.setDelegate(&delegate);
-    fader.setValue(1.5f);
-    EXPECT_EQ(fader.getValue(), 1.0f);
-    fader.setValue(-0.5f);
-    EXPECT_EQ(fader.getValue(), 0.0f);
-    fader.setValue(std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(fader.getValue(), 0.0f);
+    for (const auto& [set, expected] : { std::pair(1.5f, 1.0f), std::pair(-0.5f, 0.0f),
+                                         std::pair(std::numeric_limits<float>::quiet_NaN(), 0.0f) })
+    {
+        fader.setValue(set);
+        EXPECT_EQ(fader.getValue(), expected);
+    }
     EXPECT_TRUE(delegate.calls.empty());
 }
 
@@ -142,16 +137,19 @@ TEST(Fader, DrawsTheThumbAtItsValueAndNoneWhenDisabled)
     parent.addAndMakeVisible(fader);
     fader.setSize(20, 110);
     fader.setValue(0.5f);
-
-    const juce::Image painted = paintComponent(fader);
-    EXPECT_EQ(countOpaquePixels(painted, painted.getBounds()), 200);
-    EXPECT_EQ(countOpaquePixels(painted, { 0, 50, 20, 10 }), 200);
+    const juce::Rectangle<int> all(0, 0, 20, 110);
+    EXPECT_EQ(countOpaquePixels(paintComponent(fader), all), 200);
+    EXPECT_EQ(countOpaquePixels(paintComponent(fader), { 0, 50, 20, 10 }), 200);
 
     fader.setEnabled(false);
-    EXPECT_EQ(countOpaquePixels(paintComponent(fader), painted.getBounds()), 0);
+    EXPECT_EQ(countOpaquePixels(paintComponent(fader), all), 0);
     fader.setEnabled(true);
     parent.setEnabled(false);
-    EXPECT_EQ(countOpaquePixels(paintComponent(fader), painted.getBounds()), 0);
+    EXPECT_EQ(countOpaquePixels(paintComponent(fader), all), 0);
+
+    RFader withoutThumb { juce::Image() };
+    withoutThumb.setSize(20, 110);
+    EXPECT_EQ(countOpaquePixels(paintComponent(withoutThumb), all), 0);
 }
 
 TEST(Fader, WithoutTravelIgnoresTheMouseButStillTakesItsDefault)
@@ -164,26 +162,19 @@ TEST(Fader, WithoutTravelIgnoresTheMouseButStillTakesItsDefault)
         fader.setValue(0.5f);
         RecordingDelegate delegate;
         fader.setDelegate(&delegate);
-        const juce::Point<float> down(10, 3);
-        fader.mouseDown(mouseEventOn(fader, down, down));
-        fader.mouseDrag(mouseEventOn(fader, { 10, 8 }, down));
-        fader.mouseUp(mouseEventOn(fader, { 10, 8 }, down));
-        fader.mouseDown(mouseEventOn(fader, { 10, 40 }, { 10, 40 }));
-        fader.mouseUp(mouseEventOn(fader, { 10, 40 }, { 10, 40 }));
+        for (const float pressed : { 3.0f, 40.0f })
+        {
+            const juce::Point<float> down(10, pressed);
+            fader.mouseDown(mouseEventOn(fader, down, down));
+            fader.mouseDrag(mouseEventOn(fader, { 10, 8 }, down));
+            fader.mouseUp(mouseEventOn(fader, { 10, 8 }, down));
+        }
         EXPECT_EQ(fader.getValue(), 0.5f);
         EXPECT_TRUE(delegate.calls.empty());
         EXPECT_GT(countOpaquePixels(paintComponent(fader), { 0, 0, 20, faderHeight }), 0);
 
-        fader.mouseDoubleClick(mouseEventOn(fader, down, down, 2));
-        EXPECT_EQ(fader.getValue(), 1.0f);
+        fader.mouseDoubleClick(mouseEventOn(fader, { 10, 3 }, { 10, 3 }, 2));
         EXPECT_EQ(delegate.calls, (std::vector<Call> { { 1.0f, true } }));
     }
-}
-
-TEST(Fader, WithoutAThumbDrawsNothing)
-{
-    RFader fader { juce::Image() };
-    fader.setSize(20, 110);
-    EXPECT_EQ(countOpaquePixels(paintComponent(fader), { 0, 0, 20, 110 }), 0);
 }
 } // namespace

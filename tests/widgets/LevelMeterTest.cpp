@@ -81,14 +81,6 @@ INSTANTIATE_TEST_SUITE_P(Levels, MeterLevelTest, ::testing::Values(
     LevelCase { "farBelowIsIgnored", 31, -100.0f, 0, 0 }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Meter, TakesTheSizeOfItsImage)
-{
-    const RLevelMeter meter(solidImage(2, 14, juce::Colours::lightgrey));
-    EXPECT_EQ(meter.getWidth(), 2);
-    EXPECT_EQ(meter.getHeight(), 14);
-    EXPECT_EQ(meter.getFloor(), -30.0f);
-}
-
 TEST(Meter, FallsFrom0ToMinus31In31TicksAndStays)
 {
     auto meter = makeMeter();
@@ -100,23 +92,20 @@ TEST(Meter, FallsFrom0ToMinus31In31TicksAndStays)
     }
     tick(5);
     EXPECT_EQ(meter->getLevel(), -31.0f);
-}
 
-TEST(Meter, RisesFromAnInfiniteLevelAndFallsAgain)
-{
-    auto meter = makeMeter();
-    tick(20);
+    // An infinite level shows full and falls again like any other.
     meter->setLevel(std::numeric_limits<float>::infinity());
-    EXPECT_EQ(meter->getLevel(), 0.0f);
     tick();
     EXPECT_EQ(meter->getLevel(), -1.0f);
 }
 
-TEST(Meter, WithoutAnImageDrawsNothing)
+TEST(Meter, TakesTheSizeOfItsImageAndDrawsNothingWithoutOne)
 {
-    RLevelMeter meter { juce::Image() };
-    meter.setSize(4, 20);
-    EXPECT_EQ(countOpaquePixels(paintComponent(meter), { 0, 0, 4, 20 }), 0);
+    const RLevelMeter meter(solidImage(2, 14, juce::Colours::lightgrey));
+    EXPECT_EQ(meter.getBounds(), juce::Rectangle<int>(0, 0, 2, 14));
+    RLevelMeter empty { juce::Image() };
+    empty.setSize(4, 20);
+    EXPECT_EQ(countOpaquePixels(paintComponent(empty), { 0, 0, 4, 20 }), 0);
 }
 
 TEST(MeterDriver, RunsFromTheFirstMeterToTheLast)

@@ -6,15 +6,24 @@
 
 #include "WidgetTestSupport.h"
 #include "widgets/CLoadingComponent.h"
+#include "widgets/CLookAndFeel.h"
 #include "widgets/CSpinner.h"
 
 namespace
 {
-TEST(Spinner, PetalOfA50x50Spinner)
+// The middle of petal k of a 50 x 50 spinner: 18.5 pixels from the pivot
+// (25, 24.88), turned k twelfths clockwise from straight down.
+juce::Point<int> petalMiddle(int k)
+{
+    const double angle = k * juce::MathConstants<double>::twoPi / 12.0;
+    return { juce::roundToInt(25.0 - 18.5 * std::sin(angle)), juce::roundToInt(24.88 + 18.5 * std::cos(angle)) };
+}
+
+TEST(Spinner, RingOfTwelveFaintPetalsOfA50x50Spinner)
 {
     CSpinner spinner;
     spinner.setSize(50, 50);
-    paintComponent(spinner);
+    const juce::Image painted = paintComponent(spinner);
 
     // 50 / 11 wide, 50 / 3.8 high, centred at the bottom; the pivot lies a
     // petal height / 1.1 above the petal's top.
@@ -26,46 +35,17 @@ TEST(Spinner, PetalOfA50x50Spinner)
     EXPECT_NEAR(spinner.getPivot().x, 25.0f, 1e-4f);
     EXPECT_NEAR(spinner.getPivot().y, 24.8804f, 1e-4f);
     EXPECT_EQ(spinner.getNumAngles(), 13);
-}
 
-TEST(Spinner, PaintsARingOfTwelveFaintPetals)
-{
-    CSpinner spinner;
-    spinner.setSize(50, 50);
-    const juce::Image painted = paintComponent(spinner);
-
-    // About the pivot (25, 24.9), the petal's middle lies 18.5 pixels away.
     for (int k = 0; k < 12; ++k)
-    {
-        const double angle = k * juce::MathConstants<double>::twoPi / 12.0;
-        const int x = juce::roundToInt(25.0 - 18.5 * std::sin(angle));
-        const int y = juce::roundToInt(24.88 + 18.5 * std::cos(angle));
-        EXPECT_NEAR(painted.getPixelAt(x, y).getAlpha(), 0x4c, 2) << "petal " << k;
-    }
+        EXPECT_NEAR(painted.getPixelAt(petalMiddle(k).x, petalMiddle(k).y).getAlpha(), 0x4c, 2) << "petal " << k;
     EXPECT_EQ(painted.getPixelAt(25, 25).getAlpha(), 0) << "the middle of the ring is empty";
-    EXPECT_EQ(painted.getPixelAt(1, 1).getAlpha(), 0);
 }
 
-TEST(Spinner, MovingPetalIsDarkAtItsAngle)
+TEST(Spinner, StepsTheDarkPetalOverIndices1To12AndWraps)
 {
     CSpinner spinner;
     spinner.setSize(50, 50);
     paintComponent(spinner);
-
-    // Index 3 is a quarter turn clockwise: the petal points to the left.
-    auto petal = spinner.createProgressPetal(3);
-    petal->setBounds(spinner.getLocalBounds());
-    const juce::Image painted = paintComponent(*petal);
-    EXPECT_NEAR(painted.getPixelAt(6, 25).getAlpha(), 0xcc, 2);
-    EXPECT_EQ(painted.getPixelAt(25, 43).getAlpha(), 0);
-    EXPECT_EQ(countOpaquePixels(painted, { 0, 0, 50, 50 }), countOpaquePixels(painted, { 0, 20, 14, 10 }))
-        << "nothing drawn outside the one petal";
-}
-
-TEST(Spinner, StepsOverIndices1To12AndWraps)
-{
-    CSpinner spinner;
-    spinner.setSize(50, 50);
     EXPECT_EQ(spinner.getCurrentIndex(), 0);
     std::vector<int> visited;
     for (int i = 0; i < 25; ++i)
@@ -73,17 +53,21 @@ TEST(Spinner, StepsOverIndices1To12AndWraps)
         spinner.step();
         visited.push_back(spinner.getCurrentIndex());
     }
-    const std::vector<int> expected { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 1 };
-    EXPECT_EQ(visited, expected);
-    EXPECT_EQ(spinner.getNumChildComponents(), 0) << "off the screen no faded petal is left behind";
+    EXPECT_EQ(visited, (std::vector<int> { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 1 }));
+    EXPECT_EQ(spinner.getNumChildComponents(), 0) << "off the screen no fading image is left behind";
+
+    // The dark petal of index 3, a quarter turn: only the petal on the left.
+    auto dark = spinner.createProgressPetal(3);
+    dark->setBounds(spinner.getLocalBounds());
+    const juce::Image painted = paintComponent(*dark);
+    EXPECT_NEAR(painted.getPixelAt(petalMiddle(3).x, petalMiddle(3).y).getAlpha(), 0xcc, 2);
+    EXPECT_EQ(countOpaquePixels(painted, { 0, 0, 50, 50 }), countOpaquePixels(painted, { 0, 20, 14, 10 }));
 }
 
-TEST(Spinner, WithoutASizeStepsSafely)
+TEST(Spinner, WithoutASizeRunsAndStepsSafely)
 {
-    juce::Component parent;
     CSpinner spinner;
-    parent.addChildComponent(spinner);
-    parent.setVisible(true);
+    EXPECT_FALSE(spinner.isRunning());
     spinner.setVisible(true);
     EXPECT_TRUE(spinner.isRunning());
     for (int i = 0; i < 3; ++i)
@@ -91,16 +75,6 @@ TEST(Spinner, WithoutASizeStepsSafely)
     EXPECT_EQ(spinner.getCurrentIndex(), 3);
     EXPECT_EQ(spinner.getNumChildComponents(), 0);
     EXPECT_EQ(countOpaquePixels(paintComponent(spinner), { 0, 0, 1, 1 }), 0);
-}
-
-TEST(Spinner, RunsOnlyWhileVisible)
-{
-    CSpinner spinner;
-    EXPECT_FALSE(spinner.isRunning());
-    spinner.setVisible(true);
-    EXPECT_TRUE(spinner.isRunning());
-    spinner.setVisible(false);
-    EXPECT_FALSE(spinner.isRunning());
 }
 
 TEST(LoadingOverlay, LaysOutSpinnerTextAndBar)
@@ -112,18 +86,10 @@ TEST(LoadingOverlay, LaysOutSpinnerTextAndBar)
     EXPECT_EQ(overlay.getProgressBar().getBounds(), juce::Rectangle<int>(50, 182, 500, 25));
     EXPECT_EQ(overlay.getHintLabel().getText(), "Please wait...");
     EXPECT_EQ(overlay.getHintLabel().getName(), "Hint");
-    EXPECT_EQ(overlay.getHintLabel().getJustificationType(), juce::Justification::centred);
-    for (juce::Component* child : { static_cast<juce::Component*>(&overlay.getSpinner()),
-                                    static_cast<juce::Component*>(&overlay.getHintLabel()),
-                                    static_cast<juce::Component*>(&overlay.getProgressBar()) })
-    {
-        EXPECT_TRUE(child->isVisible());
-        EXPECT_EQ(child->getParentComponent(), &overlay);
-    }
+    EXPECT_TRUE(overlay.getProgressBar().isVisible() && overlay.getHintLabel().isVisible());
 
-    // Narrower than its margins: nothing negative, nothing thrown.
     overlay.setSize(60, 40);
-    EXPECT_EQ(overlay.getProgressBar().getWidth(), 0);
+    EXPECT_EQ(overlay.getProgressBar().getWidth(), 0) << "narrower than its margins";
 }
 
 TEST(LoadingOverlay, HidingItStopsTheSpinnerAndShowingRestartsIt)
@@ -131,20 +97,22 @@ TEST(LoadingOverlay, HidingItStopsTheSpinnerAndShowingRestartsIt)
     CLoadingComponent overlay;
     overlay.setSize(600, 250);
     EXPECT_FALSE(overlay.getSpinner().isRunning()) << "not running before the overlay is shown";
-    overlay.setVisible(true);
-    EXPECT_TRUE(overlay.getSpinner().isRunning());
-    overlay.setVisible(false);
-    EXPECT_FALSE(overlay.getSpinner().isRunning());
-    overlay.setVisible(true);
-    EXPECT_TRUE(overlay.getSpinner().isRunning());
+    for (const bool shown : { true, false, true })
+    {
+        overlay.setVisible(shown);
+        EXPECT_EQ(overlay.getSpinner().isRunning(), shown);
+    }
 }
 
-TEST(LoadingOverlay, ProgressFromAnotherThreadReachesTheBar)
+TEST(LoadingOverlay, ProgressFromTheLoadingThreadFillsTheBar)
 {
+    CLookAndFeel look;
     CLoadingComponent overlay;
-    EXPECT_EQ(overlay.getProgress(), -1.0);
+    overlay.setLookAndFeel(&look);
+    overlay.setSize(600, 250);
     EXPECT_EQ(overlay.getShownProgress(), -1.0);
 
+    // Read while it is written, as the message thread does during a load.
     std::thread loader([&overlay] {
         for (int i = 0; i <= 1000; ++i)
             overlay.setProgress(i / 2000.0);
@@ -155,6 +123,13 @@ TEST(LoadingOverlay, ProgressFromAnotherThreadReachesTheBar)
     overlay.pollProgress();
     EXPECT_EQ(overlay.getShownProgress(), 0.5);
 
+    // The 500-pixel bar is filled to 250, its background colour beyond.
+    runProgressBarTimer(overlay.getProgressBar());
+    const juce::Image bar = paintComponent(overlay.getProgressBar());
+    for (const auto& [x, filled] : { std::pair(60, true), std::pair(240, true), std::pair(262, false), std::pair(440, false) })
+        EXPECT_EQ(bar.getPixelAt(x, 3).getARGB() != 0xff00ffffu, filled) << x;
+    overlay.setLookAndFeel(nullptr);
+
     for (const double bad : { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity() })
     {
         overlay.setProgress(bad);
@@ -163,20 +138,18 @@ TEST(LoadingOverlay, ProgressFromAnotherThreadReachesTheBar)
     }
 }
 
-TEST(LoadingOverlay, PaintsItsBackgroundAndTakesThePlayerColour)
+TEST(LoadingOverlay, TakesThePlayerColour)
 {
     CLoadingComponent overlay;
     overlay.setSize(600, 250);
     EXPECT_EQ(paintComponent(overlay).getPixelAt(5, 5).getARGB(), 0xffd3d3d3u);
 
+    // A dark colour: text and bar are lightened towards white.
     overlay.setPlayerColour(juce::Colour(0xff203040));
     EXPECT_EQ(paintComponent(overlay).getPixelAt(5, 5).getARGB(), 0xff203040u);
-    // A dark colour: text and bar are lightened towards white.
-    const juce::Colour text = overlay.getHintLabel().findColour(juce::Label::textColourId);
-    EXPECT_NEAR(text.getRed(), 0x20 * 0.3 + 255 * 0.7, 4.0);
-    EXPECT_NEAR(text.getBlue(), 0x40 * 0.3 + 255 * 0.7, 4.0);
-    const juce::Colour bar = overlay.getProgressBar().findColour(juce::ProgressBar::foregroundColourId);
-    EXPECT_NEAR(bar.getGreen(), 0x30 * 0.5 + 255 * 0.5, 4.0);
+    EXPECT_NEAR(overlay.getHintLabel().findColour(juce::Label::textColourId).getRed(), 0x20 * 0.3 + 255 * 0.7, 4.0);
+    EXPECT_NEAR(overlay.getProgressBar().findColour(juce::ProgressBar::foregroundColourId).getGreen(),
+                0x30 * 0.5 + 255 * 0.5, 4.0);
     EXPECT_EQ(overlay.getProgressBar().findColour(juce::ProgressBar::backgroundColourId).getARGB(), 0xff203040u);
 }
 } // namespace

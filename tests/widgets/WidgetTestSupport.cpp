@@ -37,3 +37,8 @@ int countOpaquePixels(const juce::Image& image, juce::Rectangle<int> area, int t
                 ++count;
     return count;
 }
+
+void runProgressBarTimer(juce::ProgressBar& bar)
+{
+    ((juce::Timer&) bar).timerCallback();
+}

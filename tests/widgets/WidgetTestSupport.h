@@ -15,3 +15,8 @@ juce::MouseEvent mouseEventOn(juce::Component& component, juce::Point<float> pos
 
 // Number of pixels of image inside area whose alpha is above threshold.
 int countOpaquePixels(const juce::Image& image, juce::Rectangle<int> area, int threshold = 0);
+
+// Runs a progress bar's own timer callback once, as its timer would when the
+// message loop runs. The bar inherits juce::Timer privately, which only a
+// C-style cast reaches.
+void runProgressBarTimer(juce::ProgressBar& bar);

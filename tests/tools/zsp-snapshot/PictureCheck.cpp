@@ -1,0 +1,44 @@
+// zsp-picture-check FOLDER NAME...
+//
+// Checks that FOLDER holds NAME.png for every NAME, that it decodes and that
+// it is not blank (one colour all over, or fully transparent). Prints each
+// fault; exit status 1 when there is any.
+
+#include <cstdio>
+
+#include <juce_graphics/juce_graphics.h>
+
+namespace
+{
+bool isBlank(const juce::Image& image)
+{
+    const juce::Colour first = image.getPixelAt(0, 0);
+    bool varied = false;
+    bool visible = false;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            varied = varied || image.getPixelAt(x, y) != first;
+            visible = visible || image.getPixelAt(x, y).getAlpha() > 0;
+        }
+    return !varied || !visible;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const juce::File folder = juce::File::getCurrentWorkingDirectory().getChildFile(argc > 1 ? argv[1] : "");
+    int faults = argc < 3 ? 1 : 0;
+    for (int k = 2; k < argc; ++k)
+    {
+        const juce::File file = folder.getChildFile(juce::String(argv[k]) + ".png");
+        const juce::Image image = juce::ImageFileFormat::loadFrom(file);
+        const char* problem = !file.existsAsFile() ? "missing" : !image.isValid() ? "not a picture" : isBlank(image) ? "blank" : nullptr;
+        if (problem != nullptr)
+        {
+            std::fprintf(stderr, "%s: %s\n", file.getFullPathName().toRawUTF8(), problem);
+            ++faults;
+        }
+    }
+    return faults == 0 ? 0 : 1;
+}
