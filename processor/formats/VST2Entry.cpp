@@ -11,11 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-// The free headers remind their own authors of open questions with #warning.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wcpp"
 #include <pluginterfaces/vst2.x/aeffectx.h>
-#pragma GCC diagnostic pop
 
 #include "PluginIdentity.h"
 
