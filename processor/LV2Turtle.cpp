@@ -81,6 +81,10 @@ int rewriteTurtleIdentity(std::string& text, const TurtleIdentity& from, const T
     count += replaceAll(text, "doap:description " + turtleString(from.description),
                         "doap:description " + turtleString(to.description));
     count += replaceAll(text, "foaf:name " + turtleString(from.vendor), "foaf:name " + turtleString(to.vendor));
+    // The player names no web address or e-mail; an empty reference would
+    // show hosts the Turtle file itself as the maintainer's address.
+    count += replaceAll(text, "\t\tfoaf:homepage <> ;\n", "");
+    count += replaceAll(text, "\t\tfoaf:mbox <> ;\n", "");
     if (!to.binary.empty())
         count += replaceBinaries(text, turtleFileReference(to.binary));
     return count;

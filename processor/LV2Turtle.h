@@ -17,7 +17,7 @@ struct TurtleIdentity
 
 // Replaces `from` by `to` in one Turtle file: the plugin, UI and preset URIs,
 // the name, description and maintainer texts, and the binary when `to` names
-// one. URIs under the player's own URI (parameters, port groups, state keys)
+// one; empty maintainer web and e-mail references are dropped. URIs under the player's own URI (parameters, port groups, state keys)
 // stay as they are. Returns how many places changed.
 int rewriteTurtleIdentity(std::string& text, const TurtleIdentity& from, const TurtleIdentity& to);
 

@@ -112,6 +112,8 @@ TEST(Turtle, IdentityIsRewrittenAndThePlayersNamesStay)
                        "\tdoap:name \"Zarvo Sampler Player\" ;\n"
                        "\tdoap:description \"Zarvo Sampler Player\" ;\n"
                        "\t\tfoaf:name \"Zarvo\" ;\n"
+                       "\t\tfoaf:homepage <> ;\n"
+                       "\t\tfoaf:mbox <> ;\n"
                        "\tpatch:writable plug:attack ;\n"
                        "<" + ns + ":preset1>\n"
                        "\tlv2:appliesTo <" + ns + "> ;\n"
@@ -120,7 +122,7 @@ TEST(Turtle, IdentityIsRewrittenAndThePlayersNamesStay)
     const TurtleIdentity to {ns + "/acme/grand/AcGP", "Grand \"Concert\"", "Grand \"Concert\"", "Acme\\Audio",
                              "Grand Piano.so"};
 
-    EXPECT_EQ(rewriteTurtleIdentity(text, from, to), 8);
+    EXPECT_EQ(rewriteTurtleIdentity(text, from, to), 10);
     EXPECT_EQ(text, "@prefix plug:  <" + ns + ":> .\n"
                     "<" + ns + "/acme/grand/AcGP>\n"
                     "\tlv2:binary <Grand%20Piano.so> ;\n"
