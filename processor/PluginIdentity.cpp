@@ -32,33 +32,42 @@ IdentityMarker ownMarker()
     return marker;
 }
 
-// Where the record lies in the library file, from the loaded segment that
-// holds it; nothing when the segment cannot be found.
-std::optional<uint64_t> recordFileOffset()
+// The loaded segment that holds an address: the file offset it maps to, and
+// whether it belongs to the main program (the first object listed).
+struct SegmentOfAddress
+{
+    std::optional<uint64_t> fileOffset;
+    bool inMainProgram = false;
+};
+
+SegmentOfAddress segmentOf(const void* address)
 {
     struct Search
     {
         uintptr_t address;
-        std::optional<uint64_t> offset;
-    } search {reinterpret_cast<uintptr_t>(recordInMemory()), {}};
+        bool first = true;
+        SegmentOfAddress found;
+    } search {reinterpret_cast<uintptr_t>(address), true, {}};
 
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void* data) {
             auto& s = *static_cast<Search*>(data);
+            const bool mainProgram = s.first;
+            s.first = false;
             for (int i = 0; i < info->dlpi_phnum; ++i)
             {
                 const auto& segment = info->dlpi_phdr[i];
                 const uintptr_t start = info->dlpi_addr + segment.p_vaddr;
                 if (segment.p_type == PT_LOAD && s.address >= start && s.address - start < segment.p_filesz)
                 {
-                    s.offset = segment.p_offset + (s.address - start);
+                    s.found = {segment.p_offset + (s.address - start), mainProgram};
                     return 1;
                 }
             }
             return 0;
         },
         &search);
-    return search.offset;
+    return search.found;
 }
 
 // A field's text: UTF-8 when it is valid UTF-8, else one character per byte.
@@ -88,10 +97,19 @@ PluginIdentity identityOf(const IdentityFields& fields)
 
 juce::File ownLibraryFile()
 {
+    const auto* code = reinterpret_cast<const void*>(&ownLibraryFile);
     Dl_info info {};
-    if (dladdr(reinterpret_cast<const void*>(&ownLibraryFile), &info) == 0 || info.dli_fname == nullptr)
+    if (dladdr(code, &info) == 0 || info.dli_fname == nullptr)
         return {};
-    return juce::File(juce::String::fromUTF8(info.dli_fname));
+    const auto name = juce::String::fromUTF8(info.dli_fname);
+    if (juce::File::isAbsolutePath(name))
+        return juce::File(name);
+    // The main program (the standalone player, the tests) is named as it was
+    // started, perhaps through the search path; a library opened by a relative
+    // path is found from the working folder.
+    if (segmentOf(code).inMainProgram)
+        return juce::File::getSpecialLocation(juce::File::currentExecutableFile);
+    return name.isEmpty() ? juce::File() : juce::File::getCurrentWorkingDirectory().getChildFile(name);
 }
 
 PluginIdentity readPluginIdentity(const juce::File& libraryFile)
@@ -102,6 +120,7 @@ PluginIdentity readPluginIdentity(const juce::File& libraryFile)
 const PluginIdentity& pluginIdentity()
 {
     static const PluginIdentity identity =
-        identityOf(readIdentityFile(ownLibraryFile().getFullPathName().toStdString(), ownMarker(), recordFileOffset()));
+        identityOf(readIdentityFile(ownLibraryFile().getFullPathName().toStdString(), ownMarker(),
+                                    segmentOf(recordInMemory()).fileOffset));
     return identity;
 }

@@ -28,6 +28,11 @@ struct ClassIdCase
     std::string text;
 };
 
+void PrintTo(const ClassIdCase& c, std::ostream* out)
+{
+    *out << '"' << c.productName << "\" " << std::hex << c.pluginId;
+}
+
 class ClassIdText : public ::testing::TestWithParam<ClassIdCase>
 {
 };

@@ -59,6 +59,11 @@ struct TextCase
     std::string expected;
 };
 
+void PrintTo(const TextCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
 class IdentityText : public ::testing::TestWithParam<TextCase>
 {
 };
@@ -223,6 +228,11 @@ struct ProblemCase
     std::string text;
     bool fits;
 };
+
+void PrintTo(const ProblemCase& c, std::ostream* out)
+{
+    *out << '"' << c.text << '"';
+}
 
 class IdentityTextCheck : public ::testing::TestWithParam<ProblemCase>
 {

@@ -1,6 +1,9 @@
 #include "BrandedCopy.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -128,6 +131,28 @@ std::vector<fs::path> librariesOf(const fs::path& source, PluginFormat format)
     return found;
 }
 
+// Renames without replacing anything that took the name meanwhile (the old
+// copy, when replacing, is moved aside before). False with no error: the name
+// was taken.
+bool moveIntoPlace(const fs::path& staged, const fs::path& final, std::error_code& error)
+{
+    error.clear();
+    if (renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    if (errno != EINVAL && errno != ENOSYS)
+    {
+        error.assign(errno, std::generic_category());
+        return false;
+    }
+    // A file system without the exclusive rename: check, then rename.
+    if (fs::exists(fs::symlink_status(final)))
+        return false;
+    fs::rename(staged, final, error);
+    return !error;
+}
+
 bool isPlainFileName(const std::string& name)
 {
     if (name.empty() || name.size() > 200 || name.front() == '.' || name.find('/') != std::string::npos)
@@ -163,9 +188,12 @@ std::string brandProblem(const Brand& brand)
 
 std::string planCopy(const fs::path& sourceGiven, const BrandOptions& options, CopyPlan& plan)
 {
+    // The copy goes beside the source as given, even when that is a link.
+    fs::path source = fs::absolute(sourceGiven).lexically_normal();
+    if (!source.has_filename())
+        source = source.parent_path();
     std::error_code error;
-    const fs::path source = fs::canonical(sourceGiven, error);
-    if (error)
+    if (!fs::exists(source, error))
         return quoted(sourceGiven) + " does not exist";
     plan = {};
     plan.source = source;
@@ -200,10 +228,11 @@ std::string planCopy(const fs::path& sourceGiven, const BrandOptions& options, C
         plan.libraries.emplace_back(library, brand.fileName + ".so");
     }
 
-    if (plan.sourceIdentity.pluginId == brand.pluginId)
-        return "the plugin id " + pluginIdText(brand.pluginId) + " is the one of " + quoted(sourceGiven)
+    if (plan.sourceIdentity.pluginId == brand.pluginId || brand.pluginId == fallbackPluginId)
+        return "the plugin id " + pluginIdText(brand.pluginId) + " is the one of "
+             + (brand.pluginId == fallbackPluginId ? std::string("the player itself") : quoted(sourceGiven))
              + ": hosts would take the copy for the original";
-    if (plan.target == source)
+    if (fs::weakly_canonical(plan.target, error) == fs::weakly_canonical(source, error))
         return "the copy would replace its source " + quoted(sourceGiven) + "; choose another file name or --output";
     if (fs::exists(fs::symlink_status(plan.target)) && !options.replace)
         return quoted(plan.target) + " exists already (--force replaces it)";
@@ -295,9 +324,9 @@ std::string commitCopy(PreparedCopy& prepared, bool replace)
             if (error)
                 return "cannot replace " + quoted(final) + ": " + error.message();
         }
-        fs::rename(staged, final, error);
-        if (error)
-            return "cannot move the copy to " + quoted(final) + ": " + error.message();
+        if (!moveIntoPlace(staged, final, error))
+            return error ? "cannot move the copy to " + quoted(final) + ": " + error.message()
+                         : quoted(final) + " appeared while the copy was being made (--force replaces it)";
     }
     discardCopy(prepared);
     return {};

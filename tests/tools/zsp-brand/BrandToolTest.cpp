@@ -124,7 +124,7 @@ TEST(BrandTool, Vst3BundleKeepsItsFilesAndRenamesItsLibrary)
 {
     const fs::path folder = freshFolder("brand-vst3");
     const Plugins plugins = makePlugins(folder);
-    const ToolResult result = brand(brandArguments({"--file-name", "Acme Grand", plugins.vst3.string()}));
+    const ToolResult result = brand(brandArguments({"--file-name", "Acme Grand", plugins.vst3.string() + "/"}));
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     // Class ids of "grand pia" and AcGP, in the byte order hosts write them.
     EXPECT_NE(result.out.find("class ids 415453564763675072616E6420706961 and 414553564763675072616E6420706961"),
@@ -227,10 +227,15 @@ struct RefusalCase
 {
     const char* what;
     std::vector<std::string> arguments;  // before the source
-    std::string source;                  // "vst2", "no-record", "two-records" or "folder"
+    std::string source;                  // "vst2", "branded", "no-record", "two-records" or "folder"
     int exitStatus;
     std::string message;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
 
 class BrandRefusal : public ::testing::TestWithParam<RefusalCase>
 {
@@ -246,6 +251,8 @@ TEST_P(BrandRefusal, SaysWhyAndWritesNothing)
         writeFile(source = folder / "plugins" / "other.so", std::string(5000, 'x'));
     else if (c.source == "two-records")
         writeFile(source = folder / "plugins" / "twice.so", originalLibrary() + originalLibrary());
+    else if (c.source == "branded")
+        writeFile(source = folder / "plugins" / "branded.so", library(0x41634750, "Grand Piano", "Acme"));
     else if (c.source == "folder")
         fs::create_directories(source = folder / "plugins" / "Plain Folder");
 
@@ -284,6 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "must be printable ASCII characters other than space"},
         RefusalCase {"source-id", with({"--product", "Piano", "--vendor", "Acme", "--id", "ZSP2"}), "vst2", 1,
                      "hosts would take the copy for the original"},
+        RefusalCase {"player-id", with({"--product", "Piano", "--vendor", "Acme", "--id", "ZSP2"}), "branded", 1,
+                     "the plugin id ZSP2 is the one of the player itself"},
         RefusalCase {"file-name", with({"--product", "Piano", "--vendor", "Acme", "--id", "AcGP", "--file-name", "a/b"}),
                      "vst2", 1, "must be a plain file name"},
         RefusalCase {"no-record", with({"--product", "Piano", "--vendor", "Acme", "--id", "AcGP"}), "no-record", 1,
