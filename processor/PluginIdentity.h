@@ -3,15 +3,21 @@
 
 #include <juce_core/juce_core.h>
 
+#include "HostIdentity.h"
+
 // The identity a host sees: the plugin id, product name and vendor name read
-// at run time from the plugin's own library file, so that one compiled player
-// can be shipped under other names.
+// at run time from the identity record in the plugin's own library file
+// (IdentityRecord.h), so that one compiled player can be shipped under other
+// names, and what the plugin formats derive from them.
 struct PluginIdentity
 {
-    uint32_t pluginId = 0;          // four-character code, most significant byte first
-    bool libraryFileRead = false;   // false when the library file could not be read
+    uint32_t pluginId = 0x5A535032;  // four-character code, most significant byte first; "ZSP2" when not read
+    bool libraryFileRead = false;    // false when the library file or its record could not be read
     juce::String productName;
     juce::String vendorName;
+    ClassId vst3ComponentClassId {};
+    ClassId vst3ControllerClassId {};
+    juce::String lv2Uri;
 };
 
 // The library file (shared object or executable) that holds the plugin's code;

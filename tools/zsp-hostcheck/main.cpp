@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "IdentityReport.h"
 #include "NoteRender.h"
 #include "PluginLoader.h"
 
@@ -68,23 +69,6 @@ bool sixteenStereoBuses(juce::AudioPluginInstance& plugin)
     return true;
 }
 
-// The free VST 2 interface headers know no "stereo pin" flag, so a VST 2
-// plugin shows its outputs as mono pins; its stereo pairs are then the pins
-// labelled "Output n L" and "Output n R".
-bool sixteenLabelledPinPairs(juce::AudioPluginInstance& plugin)
-{
-    if (plugin.getBusCount(false) != 2 * expectedOutputBuses)
-        return false;
-    for (int i = 0; i < 2 * expectedOutputBuses; ++i)
-    {
-        const auto* bus = plugin.getBus(false, i);
-        const auto expectedName = "Output " + juce::String(i / 2 + 1) + (i % 2 == 0 ? " L" : " R");
-        if (bus->getCurrentLayout() != juce::AudioChannelSet::mono() || bus->getName() != expectedName)
-            return false;
-    }
-    return true;
-}
-
 // Prints the output buses; true when they form sixteen stereo outputs.
 bool printOutputs(juce::AudioPluginInstance& plugin)
 {
@@ -99,14 +83,7 @@ bool printOutputs(juce::AudioPluginInstance& plugin)
                     layout.getDescription().toRawUTF8(), bus->isEnabled() ? "" : " (disabled)");
     }
 
-    if (sixteenStereoBuses(plugin))
-        return true;
-    if (sixteenLabelledPinPairs(plugin))
-    {
-        std::printf("Outputs:      16 stereo pairs of mono pins, paired by label\n");
-        return true;
-    }
-    return false;
+    return sixteenStereoBuses(plugin);
 }
 
 // JUCE's VST 3 wrapper stands in for MIDI controllers with one parameter per
@@ -169,6 +146,7 @@ int run(const Options& options)
 
     auto& plugin = *loaded.instance;
     printIdentity(loaded.description, plugin);
+    printFormatIdentity(loaded.description, plugin);
     const bool outputsAsExpected = printOutputs(plugin);
     printParametersAndPrograms(plugin);
 
