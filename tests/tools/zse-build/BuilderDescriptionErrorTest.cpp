@@ -55,7 +55,7 @@ const BadDescription badDescriptions[] = {
     { "text after the end", "{}\n\n}", ":3: unexpected text after the description's closing bracket" },
     { "missing sample file",
       "{ \"groups\": [ { \"zones\": [\n\n  { \"sample\": \"missing.wav\" } ] } ] }",
-      ":3: groups[0].zones[0].sample: cannot open \"missing.wav\" as a WAVE file" },
+      ":3: groups[0].zones[0].sample: cannot open \"missing.wav\": not found" },
     { "not a WAVE file", "{ \"groups\": [ { \"zones\": [\n  { \"sample\": \"../outside.json\" } ] } ] }",
       ":2: groups[0].zones[0].sample: cannot open" },
     { "zone without a sample", "{ \"groups\": [ { \"zones\": [\n  { \"settings\": {} } ] } ] }",
