@@ -49,10 +49,11 @@ bool leavesFolder(const fs::path& relative)
     return relative.empty() || relative.is_absolute() || *relative.begin() == "..";
 }
 
-bool isSpecialFile(const std::string& path)
+// A device or pipe is written into; it has no folder to put copies in.
+bool isDeviceOrPipe(const std::string& path)
 {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    return ::stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode));
 }
 
 class Reader
@@ -258,10 +259,10 @@ private:
                       "file, not standard output";
             return false;
         }
-        if (plan.storage == SampleStorage::copy && isSpecialFile(output))
+        if (plan.storage == SampleStorage::copy && isDeviceOrPipe(output))
         {
             message = "copy storage puts WAVE files beside the instrument; " + output
-                    + " is not a file in a folder (use embedded storage)";
+                    + " is a device or pipe, not a file in a folder (use embedded storage)";
             return false;
         }
         return true;

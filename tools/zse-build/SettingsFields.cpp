@@ -169,7 +169,7 @@ std::string choiceKey(const std::string& text)
 std::string numberText(double value)
 {
     char text[32];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
     return error == std::errc() ? std::string(text, end) : std::to_string(value);
 }
 
