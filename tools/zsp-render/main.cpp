@@ -25,6 +25,7 @@
 #include "MidiFile.h"
 #include "MidiTiming.h"
 #include "OutputFile.h"
+#include "PrintableText.h"
 #include "ProgressBar.h"
 #include "RenderLength.h"
 #include "RenderOptions.h"
@@ -107,7 +108,7 @@ public:
     void groupsChanged() override {}
     void locateSample(const std::string& resolvedPath, char*) override
     {
-        std::fprintf(stderr, "zsp-render: warning: sample not found: %s\n", resolvedPath.c_str());
+        std::fprintf(stderr, "zsp-render: warning: sample not found: %s\n", quotedText(resolvedPath).c_str());
     }
     void instrumentChanged() override {}
 };
