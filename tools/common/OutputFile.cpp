@@ -78,7 +78,15 @@ bool writeFully(int fd, const uint8_t* bytes, size_t count, int& errorNumber)
 std::unique_ptr<OutputFile> OutputFile::open(const std::string& path, std::string& error)
 {
     if (path == "-")
-        return std::unique_ptr<OutputFile>(new OutputFile(Kind::standardOutput, STDOUT_FILENO, path, {}, {}, 0, true));
+    {
+        std::unique_ptr<OutputFile> out(new OutputFile(Kind::standardOutput, STDOUT_FILENO, path, {}, {}, 0, true));
+        // Redirected into a file ("> out.wav") from its start, not appending.
+        struct stat info {};
+        const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+        out->seekableStandardOutput = ::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode) && flags != -1
+                                   && (flags & O_APPEND) == 0 && ::lseek(STDOUT_FILENO, 0, SEEK_CUR) == 0;
+        return out;
+    }
     if (path.empty() || path.find('\0') != std::string::npos)
     {
         error = "the output needs a path";

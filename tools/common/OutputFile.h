@@ -35,9 +35,10 @@ public:
     // Appends bytes. False once any write has failed; error() says why.
     bool write(const void* bytes, size_t count);
 
-    // Only a temporary file can be written again at an earlier place (to fill
-    // in a header once the length is known); a pipe or device cannot.
-    bool canRewrite() const { return kind == Kind::replace; }
+    // A temporary file can be written again at an earlier place (to fill in
+    // a header once the length is known), and so can standard output when it
+    // is a regular file written from its start; a pipe or device cannot.
+    bool canRewrite() const { return kind == Kind::replace || seekableStandardOutput; }
     bool rewrite(int64_t offset, const void* bytes, size_t count);
 
     int64_t bytesWritten() const { return written; }
@@ -77,6 +78,7 @@ private:
     std::string temporaryPath;
     int cleanupHandle;
     bool targetExisted;
+    bool seekableStandardOutput = false;
     bool finished = false;
     bool published = false;
     std::string failure;
