@@ -1,5 +1,7 @@
 #include "DescriptionReader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -7,9 +9,9 @@
 #include <map>
 
 #include "JsonReader.h"
+#include "SampleReader.h"
 #include "SettingsFields.h"
 #include "files/InstrumentFileStrings.h"
-#include "files/ZWaveFile.h"
 
 namespace fs = std::filesystem;
 
@@ -19,6 +21,7 @@ namespace
 // argument from being read into memory whole.
 constexpr std::uintmax_t maxDescriptionBytes = 64u << 20;
 constexpr int defaultRootKey = 60;
+constexpr char byteOrderMark[] = "\xEF\xBB\xBF";
 
 bool readFileBytes(const fs::path& path, std::uintmax_t limit, std::string& bytes)
 {
@@ -46,14 +49,21 @@ bool leavesFolder(const fs::path& relative)
     return relative.empty() || relative.is_absolute() || *relative.begin() == "..";
 }
 
+// A device or pipe is written into; it has no folder to put copies in.
+bool isDeviceOrPipe(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode));
+}
+
 class Reader
 {
 public:
     Reader(const std::string& descriptionPath, const std::string& outputPath, BuildPlan& buildPlan)
-        : source(descriptionPath), plan(buildPlan)
+        : source(descriptionPath), output(outputPath), plan(buildPlan)
     {
         std::error_code failure;
-        descriptionFolder = fs::absolute(fs::path(descriptionPath), failure).parent_path();
+        descriptionFolder = fs::absolute(fs::path(descriptionPath), failure).parent_path().lexically_normal();
         outputFolder = fs::absolute(fs::path(outputPath), failure).parent_path();
     }
 
@@ -65,6 +75,10 @@ public:
             error = source + ": cannot read the description";
             return false;
         }
+        plan.inputs.push_back(source);
+        // Editors on some systems start UTF-8 text with a byte-order mark.
+        if (text.rfind(byteOrderMark, 0) == 0)
+            text.erase(0, sizeof byteOrderMark - 1);
         JsonParseResult parsed = parseJson(text);
         if (!parsed.ok)
         {
@@ -79,13 +93,14 @@ public:
 
 private:
     const std::string source;
+    const std::string output;
     BuildPlan& plan;
     fs::path descriptionFolder;
     fs::path outputFolder;
     std::string message;
 
     // Each distinct sample file once, and the file each embedded name stands for.
-    std::map<fs::path, std::shared_ptr<ZWaveFile>> sounds;
+    std::map<fs::path, OpenedSample> samples;
     std::map<std::string, fs::path> embeddedNames;
 
     bool fail(const JsonValue& at, const std::string& where, const std::string& problem)
@@ -171,6 +186,7 @@ private:
         if (value->stringValue.empty() || !readFileBytes(path, limit, bytes))
             return fail(*value, key, "cannot read \"" + value->stringValue + "\" (or it is larger than "
                                          + std::to_string(limit) + " bytes)");
+        plan.inputs.push_back(path.string());
         return true;
     }
 
@@ -210,9 +226,11 @@ private:
 
         const JsonValue* groups = root.find("groups");
         if (groups == nullptr)
-            return true;
+            return fail(root, "groups", "the description has no group; an instrument needs at least one group with a zone");
         if (!expectKind(*groups, JsonValue::Kind::array, "groups"))
             return false;
+        if (groups->items.empty())
+            return fail(*groups, "groups", "the list is empty; an instrument needs at least one group with a zone");
         for (size_t g = 0; g < groups->items.size(); ++g)
             if (!readGroup(groups->items[g], g))
                 return false;
@@ -232,6 +250,21 @@ private:
         }
         if (storageOverride)
             plan.storage = *storageOverride;
+        if (plan.storage == SampleStorage::embedded)
+            return true;
+        // Both name WAVE files by their place relative to the instrument.
+        if (output == "-")
+        {
+            message = "copy and reference storage name WAVE files beside the instrument; they need an output "
+                      "file, not standard output";
+            return false;
+        }
+        if (plan.storage == SampleStorage::copy && isDeviceOrPipe(output))
+        {
+            message = "copy storage puts WAVE files beside the instrument; " + output
+                    + " is a device or pipe, not a file in a folder (use embedded storage)";
+            return false;
+        }
         return true;
     }
 
@@ -277,6 +310,74 @@ private:
         return true;
     }
 
+    // Where a contradiction is reported: at the first of the fields the
+    // description gave, else at the zone or group (the value came from a
+    // default or from the sample).
+    struct Blame
+    {
+        const JsonValue& value;
+        std::string where;
+    };
+
+    static Blame blame(const JsonValue& owner, const std::string& where, std::initializer_list<const char*> fields)
+    {
+        const JsonValue* settings = owner.find("settings");
+        for (const char* field : fields)
+            if (const JsonValue* value = settings != nullptr ? settings->find(field) : nullptr)
+                return { *value, where + ".settings." + field };
+        return { owner, where };
+    }
+
+    bool checkRange(const JsonValue& owner, const std::string& where, const char* lowName, int32_t low,
+                    const char* highName, int32_t high)
+    {
+        if (low <= high)
+            return true;
+        const Blame at = blame(owner, where, { lowName, highName });
+        return fail(at.value, at.where, std::string(lowName) + " " + std::to_string(low) + " is above " + highName + " "
+                                            + std::to_string(high));
+    }
+
+    // A zone whose frames contradict each other or its sample would be
+    // silently changed by the player's clamping; the description is refused
+    // instead, so what it says is what plays.
+    bool checkZoneFrames(const JsonValue& value, const std::string& where, const ZoneSettings& s, int64_t length,
+                         const std::vector<std::string>& given, bool soundHasLoop)
+    {
+        auto isGiven = [&given](const char* name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+        const auto lastFrame = static_cast<uint64_t>(length - 1);
+        const std::string frames = " (the sample has " + std::to_string(length) + " frames)";
+        if (s.endFrame > lastFrame)
+        {
+            const Blame at = blame(value, where, { "endFrame" });
+            return fail(at.value, at.where, "endFrame " + std::to_string(s.endFrame) + " lies past the sample's last frame "
+                                                + std::to_string(lastFrame));
+        }
+        if (s.startFrame >= s.endFrame)
+        {
+            const Blame at = blame(value, where, { "startFrame", "endFrame" });
+            return fail(at.value, at.where, "startFrame " + std::to_string(s.startFrame) + " is not before endFrame "
+                                                + std::to_string(s.endFrame) + frames);
+        }
+        if (s.playMode != 2 && !isGiven("loopStart") && !isGiven("loopEnd"))
+            return true;
+        const char* origin = !isGiven("loopStart") && !isGiven("loopEnd") && soundHasLoop ? " (the sample's own loop)" : "";
+        if (s.loopEnd > s.endFrame)
+        {
+            const Blame at = blame(value, where, { "loopEnd", "endFrame" });
+            const std::string limit = s.loopEnd > lastFrame ? "the sample's last frame " + std::to_string(lastFrame)
+                                                            : "endFrame " + std::to_string(s.endFrame);
+            return fail(at.value, at.where, "loopEnd " + std::to_string(s.loopEnd) + origin + " lies past " + limit);
+        }
+        if (s.loopStart >= s.loopEnd)
+        {
+            const Blame at = blame(value, where, { "loopStart", "loopEnd" });
+            return fail(at.value, at.where, "loopStart " + std::to_string(s.loopStart) + " is not before loopEnd "
+                                                + std::to_string(s.loopEnd) + origin);
+        }
+        return true;
+    }
+
     bool readGroup(const JsonValue& value, size_t g)
     {
         const std::string where = "groups[" + std::to_string(g) + "]";
@@ -284,19 +385,24 @@ private:
             return false;
         GroupImage group = newGroupImage("Group " + std::to_string(g + 1));
         if (!readString(value, where, "name", group.name)
-            || !readSettings(value, where, groupSettingsFields(), &group.settings))
+            || !readSettings(value, where, groupSettingsFields(), &group.settings)
+            || !checkRange(value, where, "lowKey", group.settings.lowKey, "highKey", group.settings.highKey)
+            || !checkRange(value, where, "lowVelocity", group.settings.lowVelocity, "highVelocity",
+                           group.settings.highVelocity))
             return false;
-        if (const JsonValue* zones = value.find("zones"))
+        const JsonValue* zones = value.find("zones");
+        if (zones == nullptr)
+            return fail(value, where, "the group has no \"zones\"; a group needs at least one zone");
+        if (!expectKind(*zones, JsonValue::Kind::array, member(where, "zones")))
+            return false;
+        if (zones->items.empty())
+            return fail(*zones, member(where, "zones"), "the list is empty; a group needs at least one zone");
+        for (size_t z = 0; z < zones->items.size(); ++z)
         {
-            if (!expectKind(*zones, JsonValue::Kind::array, member(where, "zones")))
+            ZoneImage zone;
+            if (!readZone(zones->items[z], where + ".zones[" + std::to_string(z) + "]", zone))
                 return false;
-            for (size_t z = 0; z < zones->items.size(); ++z)
-            {
-                ZoneImage zone;
-                if (!readZone(zones->items[z], where + ".zones[" + std::to_string(z) + "]", zone))
-                    return false;
-                group.zones.push_back(std::move(zone));
-            }
+            group.zones.push_back(std::move(zone));
         }
         plan.image.groups.push_back(std::move(group));
         return true;
@@ -309,58 +415,97 @@ private:
             return false;
         const JsonValue* sample = value.find("sample");
         if (sample == nullptr)
-            return fail(value, where, "a zone needs a \"sample\" (a WAVE file)");
+            return fail(value, where, "a zone needs a \"sample\" (a sound file)");
         if (!expectKind(*sample, JsonValue::Kind::string, member(where, "sample")))
             return false;
 
         fs::path file;
-        std::shared_ptr<ZWaveFile> sound;
-        if (!openSample(*sample, member(where, "sample"), file, sound))
+        const OpenedSample* opened = nullptr;
+        if (!openSample(*sample, member(where, "sample"), file, opened))
             return false;
+        ZSoundFile& sound = *opened->sound;
 
-        zone.sound = sound;
-        zone.settings = soundZoneSettings(*sound);
+        zone.sound = opened->sound;
+        zone.settings = soundZoneSettings(sound);
         zone.settings.lowKey = 0;
         zone.settings.highKey = 127;
         zone.settings.lowVelocity = 0;
         zone.settings.highVelocity = 127;
-        if (!sound->hasRootKey())
+        if (!sound.hasRootKey())
             zone.settings.rootKey = defaultRootKey;
-        if (!readSettings(value, where, zoneSettingsFields(), &zone.settings))
+        std::vector<std::string> given;
+        if (!readSettings(value, where, zoneSettingsFields(), &zone.settings, &given)
+            || !checkRange(value, where, "lowKey", zone.settings.lowKey, "highKey", zone.settings.highKey)
+            || !checkRange(value, where, "lowVelocity", zone.settings.lowVelocity, "highVelocity",
+                           zone.settings.highVelocity)
+            || !checkZoneFrames(value, where, zone.settings, sound.getLength(), given, sound.hasLoop()))
             return false;
-        return storedName(value, *sample, where, file, zone.sampleName);
+        return storedName(value, *sample, where, file, *opened, zone.sampleName);
     }
 
-    bool openSample(const JsonValue& sample, const std::string& where, fs::path& file,
-                    std::shared_ptr<ZWaveFile>& sound)
+    bool openSample(const JsonValue& sample, const std::string& where, fs::path& file, const OpenedSample*& opened)
     {
         std::error_code failure;
         const fs::path named = descriptionFolder / sample.stringValue;
         file = fs::weakly_canonical(named, failure);
         if (sample.stringValue.empty() || failure)
             return fail(sample, where, "cannot find \"" + sample.stringValue + "\"");
-        if (const auto known = sounds.find(file); known != sounds.end())
+        if (const auto known = samples.find(file); known != samples.end())
         {
-            sound = known->second;
+            opened = &known->second;
             return true;
         }
-        sound = std::make_shared<ZWaveFile>();
-        const bool opened = sound->open(file.string(), nullptr, 0);
-        const int32_t channels = sound->getNumChannels();
-        const bool usable = opened && sound->getLength() > 0 && (channels == 1 || channels == 2);
-        sound->close();
-        if (!opened)
-            return fail(sample, where, "cannot open \"" + sample.stringValue
-                                           + "\" as a WAVE file (integer PCM, mono or stereo)");
-        if (!usable)
-            return fail(sample, where, "\"" + sample.stringValue + "\" holds no frames the player can use");
-        sounds.emplace(file, sound);
+        OpenedSample fresh;
+        std::string problem;
+        if (!openSampleFile(file.string(), fresh, problem))
+            return fail(sample, where, "cannot open \"" + sample.stringValue + "\": " + problem);
+        plan.inputs.push_back(file.string());
+        opened = &samples.emplace(file, std::move(fresh)).first->second;
         return true;
+    }
+
+    // Where a sample lies inside the description's folder, as the
+    // description names it (so a folder reached through a symbolic link
+    // inside it counts as inside), or where the file itself lies; empty when
+    // it lies outside.
+    fs::path insideDescriptionFolder(const JsonValue& sample, const fs::path& file)
+    {
+        const fs::path named = (descriptionFolder / sample.stringValue).lexically_normal();
+        fs::path inside = named.lexically_relative(descriptionFolder);
+        if (!leavesFolder(inside))
+            return inside;
+        std::error_code failure;
+        inside = file.lexically_relative(fs::weakly_canonical(descriptionFolder, failure));
+        return failure || leavesFolder(inside) ? fs::path() : inside;
+    }
+
+    bool addCopy(const JsonValue& sample, const std::string& where, const fs::path& file, const OpenedSample& opened,
+                 std::string& name)
+    {
+        fs::path inside = insideDescriptionFolder(sample, file);
+        if (inside.empty())
+            return fail(sample, where, "copy storage takes samples inside the description's folder; \""
+                                           + sample.stringValue + "\" lies outside it (use \"reference\")");
+        // A converted copy is a WAVE file, and is named like one.
+        if (opened.decoded != nullptr)
+            inside.replace_extension(".wav");
+        name = windowsForm(inside);
+        const std::string target = (outputFolder / inside).string();
+        for (const SampleCopy& copy : plan.copies)
+            if (copy.target == target)
+            {
+                if (copy.source == file.string())
+                    return checkNameLength(sample, where, name);
+                return fail(sample, where, "\"" + sample.stringValue + "\" would be copied to " + target
+                                               + ", where the copy of " + copy.source + " goes");
+            }
+        plan.copies.push_back({ file.string(), target, opened.decoded });
+        return checkNameLength(sample, where, name);
     }
 
     // The name the zone record stores for its sample.
     bool storedName(const JsonValue& zoneValue, const JsonValue& sample, const std::string& where,
-                    const fs::path& file, std::string& name)
+                    const fs::path& file, const OpenedSample& opened, std::string& name)
     {
         const JsonValue* explicitName = zoneValue.find("sampleName");
         if (explicitName != nullptr && plan.storage != SampleStorage::embedded)
@@ -389,20 +534,14 @@ private:
                             "the sample name \"" + name + "\" already stands for another file; zones of one name share one stored copy");
             return true;
         }
-        case SampleStorage::copy:
-        {
-            const fs::path inside = file.lexically_relative(fs::weakly_canonical(descriptionFolder, failure));
-            if (failure || leavesFolder(inside))
-                return fail(sample, member(where, "sample"), "copy storage takes samples inside the description's folder; \""
-                                               + sample.stringValue + "\" lies outside it (use \"reference\")");
-            name = windowsForm(inside);
-            if (std::none_of(plan.copies.begin(), plan.copies.end(),
-                             [&file](const auto& copy) { return copy.first == file.string(); }))
-                plan.copies.emplace_back(file.string(), (outputFolder / inside).string());
-            return checkNameLength(sample, member(where, "sample"), name);
-        }
+        case SampleStorage::copy: return addCopy(sample, member(where, "sample"), file, opened, name);
         case SampleStorage::reference:
         {
+            if (opened.decoded != nullptr)
+                return fail(sample, member(where, "sample"),
+                            "\"" + sample.stringValue + "\" (" + opened.formatName
+                                + ") is not a plain integer PCM WAVE file, the only kind the player reads beside an "
+                                  "instrument; store it with embedded or copy storage");
             const fs::path relative = file.lexically_relative(fs::weakly_canonical(outputFolder, failure));
             if (failure || relative.empty())
                 return fail(sample, member(where, "sample"), "cannot name \"" + sample.stringValue + "\" relative to the output");

@@ -1,10 +1,12 @@
 #include "InstrumentWriter.h"
 
+#include <algorithm>
 #include <limits>
 #include <set>
+#include <vector>
 
+#include "OutputFile.h"
 #include "files/InstrumentFileStrings.h"
-#include "files/ZFile.h"
 #include "files/LittleEndian.h"
 
 namespace
@@ -13,11 +15,12 @@ constexpr char magic[4] = { 'Z', 'S', 'E', ' ' };
 // The player reads an embedded frame's byte offset within its sound as a
 // 32-bit value.
 constexpr uint64_t maxEmbeddedDataBytes = uint64_t { 1 } << 32;
+constexpr int64_t framesPerBlock = 16384;
 
 class Output
 {
 public:
-    explicit Output(ZFile& target) : file(target) {}
+    explicit Output(OutputFile& target) : file(target) {}
 
     void bytes(const void* source, size_t count) { ok = ok && file.write(source, count); }
 
@@ -41,9 +44,50 @@ public:
         bytes(&settings, sizeof settings);
     }
 
-    ZFile& file;
+    OutputFile& file;
     bool ok = true;
 };
+
+// The sound's frames in one sample type, block by block. A read that falls
+// short is padded with silence so the stored layout still matches its
+// header, and reported.
+template <typename Sample, typename ReadBlock>
+bool copyFrames(Output& out, int64_t frames, int32_t channels, ReadBlock readBlock)
+{
+    std::vector<Sample> block(static_cast<size_t>(std::min(frames, framesPerBlock) * channels));
+    bool complete = true;
+    for (int64_t remaining = frames; remaining > 0 && out.ok;)
+    {
+        const int64_t wanted = std::min(remaining, framesPerBlock);
+        const int64_t got = std::clamp<int64_t>(readBlock(block.data(), wanted), 0, wanted);
+        if (got < wanted)
+        {
+            std::fill(block.begin() + got * channels, block.begin() + wanted * channels, Sample {});
+            complete = false;
+        }
+        out.bytes(block.data(), static_cast<size_t>(wanted * channels) * sizeof(Sample));
+        remaining -= wanted;
+    }
+    return complete;
+}
+
+// The embedded form of a sound: the 24-byte header (sample width, rate,
+// channels, 4 reserved bytes, frame count), then the interleaved samples.
+bool writeEmbeddedSound(Output& out, ZSoundFile& sound, int32_t width)
+{
+    const int32_t channels = sound.getNumChannels();
+    const int64_t frames = sound.getLength();
+    uint8_t header[24] = {};
+    writeLittleEndian(header + 0, static_cast<uint32_t>(width), 4);
+    writeLittleEndian(header + 4, static_cast<uint32_t>(sound.getSampleRate()), 4);
+    writeLittleEndian(header + 8, static_cast<uint32_t>(channels), 4);
+    writeLittleEndian(header + 16, static_cast<uint64_t>(frames), 8);
+    out.bytes(header, sizeof header);
+    sound.seek(0);
+    if (width == 2)
+        return copyFrames<int16_t>(out, frames, channels, [&sound](int16_t* at, int64_t n) { return sound.readInt16(at, n); });
+    return copyFrames<float>(out, frames, channels, [&sound](float* at, int64_t n) { return sound.readFloat(at, n); });
+}
 
 bool fitsField(const std::string& text, size_t limit, const std::string& what, std::string& error)
 {
@@ -122,6 +166,7 @@ bool writeSound(Output& out, ZSoundFile* sound, int32_t width, const std::string
     const int64_t frames = sound->getLength();
     const bool playable = (channels == 1 || channels == 2) && frames > 0 && sound->getSampleRate() > 0;
     const bool fits = playable && static_cast<uint64_t>(frames) < maxEmbeddedDataBytes / static_cast<uint64_t>(channels * width);
+    const bool complete = playable && fits && writeEmbeddedSound(out, *sound, width);
     if (openedHere)
         sound->close();
     if (!playable)
@@ -134,9 +179,9 @@ bool writeSound(Output& out, ZSoundFile* sound, int32_t width, const std::string
         error = label + ": the sample's data would reach 4 GiB, more than an embedded sound can hold";
         return false;
     }
-    if (out.ok && !sound->writeEmbedded(out.file, width))
+    if (out.ok && !complete)
     {
-        error = label + ": the sample's data could not be read or written completely";
+        error = label + ": the sample's data could not be read completely";
         return false;
     }
     return true;
@@ -148,18 +193,12 @@ int32_t embeddedSampleWidth(const InstrumentSettings& settings)
     return settings.sixteenBitStored != 0 ? 2 : 4;
 }
 
-bool writeInstrumentFile(const InstrumentImage& image, const std::string& path, std::string& error)
+bool writeInstrument(const InstrumentImage& image, OutputFile& file, std::string& error)
 {
     if (!checkImage(image, error))
         return false;
 
-    std::unique_ptr<ZFile> file = ZFile::createForWriting(path);
-    if (file == nullptr)
-    {
-        error = "cannot create a file in the folder of " + path;
-        return false;
-    }
-    Output out(*file);
+    Output out(file);
     out.bytes(magic, sizeof magic);
     out.int32(image.version);
     const uint8_t embeddedFlag = image.embedded ? 1 : 0;
@@ -178,13 +217,13 @@ bool writeInstrumentFile(const InstrumentImage& image, const std::string& path, 
     const int32_t width = embeddedSampleWidth(image.settings);
     std::set<std::string> storedNames;
     out.int32(static_cast<int32_t>(image.groups.size()));
-    for (size_t g = 0; g < image.groups.size(); ++g)
+    for (size_t g = 0; g < image.groups.size() && out.ok; ++g)
     {
         const GroupImage& group = image.groups[g];
         out.string(group.name);
         out.block(group.settings);
         out.int32(static_cast<int32_t>(group.zones.size()));
-        for (size_t z = 0; z < group.zones.size(); ++z)
+        for (size_t z = 0; z < group.zones.size() && out.ok; ++z)
         {
             const ZoneImage& zone = group.zones[z];
             out.string(zone.sampleName);
@@ -195,11 +234,16 @@ bool writeInstrumentFile(const InstrumentImage& image, const std::string& path, 
             out.block(zone.settings);
         }
     }
-
-    if (!out.ok || !file->commit())
+    if (!out.ok)
     {
-        error = "writing " + path + " failed (is the disk full?)";
+        error = file.error();
         return false;
     }
     return true;
+}
+
+bool writeInstrumentFile(const InstrumentImage& image, const std::string& path, std::string& error)
+{
+    std::unique_ptr<OutputFile> file = OutputFile::open(path, error);
+    return file != nullptr && writeInstrument(image, *file, error) && file->commit(error);
 }

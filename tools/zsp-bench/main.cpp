@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ToolVersion.h"
 #include "engine/ZInstrument.h"
 #include "files/ZFile.h"
 #include "files/LittleEndian.h"
@@ -112,12 +113,33 @@ void run(const Configuration& c, const std::string& tonePath, double seconds)
 }
 } // namespace
 
+const char* const usageText =
+    "usage: zsp-bench [SECONDS]\n"
+    "       zsp-bench --help | --version\n"
+    "\n"
+    "Renders SECONDS of audio (default 20) of 32 looping voices through the engine\n"
+    "in memory and disk-streaming configurations and prints the real-time factor,\n"
+    "the time per block and the sample and stream buffer memory.\n";
+
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
-    if (!(seconds > 0.0))
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help" || first == "-h")
     {
-        std::fprintf(stderr, "usage: zsp-bench [seconds of audio]\n");
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (first == "--version")
+    {
+        std::fputs(toolVersionLine("zsp-bench").c_str(), stdout);
+        return 0;
+    }
+    char* end = nullptr;
+    const double seconds = argc > 1 ? std::strtod(argv[1], &end) : 20.0;
+    if (argc > 2 || !(seconds > 0.0 && seconds < 1e6) || (argc > 1 && *end != '\0'))
+    {
+        std::fprintf(stderr, "zsp-bench: expected a number of seconds\n");
+        std::fputs(usageText, stderr);
         return 1;
     }
     const std::string tonePath = "/tmp/zsp-bench-tone.wav";

@@ -1,7 +1,5 @@
 #include "MidiTiming.h"
 
-#include <cmath>
-
 namespace
 {
 constexpr uint32_t defaultTempo = 500000;  // 120 quarter notes per minute
@@ -63,13 +61,4 @@ double MidiTiming::secondsAt(int64_t tick) const
     unsigned __int128 denominator = 1;
     elapsed(tick, numerator, denominator);
     return static_cast<double>(numerator) / static_cast<double>(denominator);
-}
-
-int64_t blocksToRender(int64_t lastEventSample, bool anyEvents, double tailSeconds, int64_t sampleRate,
-                       int blockSize)
-{
-    const int64_t eventBlocks = anyEvents ? lastEventSample / blockSize + 1 : 0;
-    // A tail that is a whole number of blocks (up to rounding) takes no more.
-    const double tailBlocks = tailSeconds * static_cast<double>(sampleRate) / blockSize;
-    return eventBlocks + static_cast<int64_t>(std::ceil(tailBlocks - 1e-9));
 }

@@ -49,8 +49,3 @@ inline BlockPosition blockPositionOf(int64_t sample, int blockSize)
     const int64_t block = sample / blockSize;
     return { block, static_cast<int>(sample - block * blockSize) };
 }
-
-// Blocks to render: up to and including the block of the last event (none
-// when there are no events), then enough whole blocks for `tailSeconds`.
-int64_t blocksToRender(int64_t lastEventSample, bool anyEvents, double tailSeconds, int64_t sampleRate,
-                       int blockSize);

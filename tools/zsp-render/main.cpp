@@ -1,5 +1,4 @@
-// zsp-render --instrument PATH.zse --midi PATH.mid --output PATH.wav
-//            [--sample-rate 44100] [--block-size 512] [--tail 2.0] [--outputs N] [--seed 1] [--quiet]
+// zsp-render --instrument PATH.zse --midi PATH.mid --output PATH.wav|- [options]
 //
 // Renders a MIDI file through the plugin's own processor, driven in-process
 // the way a host drives it offline: construct, load the instrument, switch to
@@ -7,21 +6,32 @@
 // MIDI. The engine's clock is the block-start time of the render and its
 // random generator is seeded, so a render is the same every time.
 //
-// Writes a 32-bit float WAVE file with 2 channels ("Output 1"), or 2N with
-// --outputs N. Exit status 1, a message on standard error and no output file
-// for any bad input.
+// Writes a WAVE file (32-bit float, or 16- or 24-bit integer) with 2
+// channels ("Output 1"), or 2N with --outputs N, exactly as long as the MIDI
+// file plus the tail (or, with --until-silent, until the sound has died
+// away). Exit status 1, a message on standard error and no output file for
+// any bad input; an interrupted render leaves no partial file either.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "CZSP.h"
-#include "FloatWaveWriter.h"
+#include "FileIdentity.h"
+#include "InterruptCleanup.h"
 #include "MidiFile.h"
 #include "MidiTiming.h"
+#include "OutputFile.h"
+#include "PrintableText.h"
 #include "ProgressBar.h"
+#include "RenderLength.h"
 #include "RenderOptions.h"
+#include "RenderReport.h"
+#include "RenderWaveWriter.h"
+#include "ToolVersion.h"
 #include "files/ZFile.h"
 #include "files/LittleEndian.h"
 
@@ -98,7 +108,7 @@ public:
     void groupsChanged() override {}
     void locateSample(const std::string& resolvedPath, char*) override
     {
-        std::fprintf(stderr, "zsp-render: warning: sample not found: %s\n", resolvedPath.c_str());
+        std::fprintf(stderr, "zsp-render: warning: sample not found: %s\n", quotedText(resolvedPath).c_str());
     }
     void instrumentChanged() override {}
 };
@@ -143,22 +153,28 @@ int render(const RenderOptions& options)
     const std::string instrumentPath = std::filesystem::absolute(options.instrumentPath, pathError).string();
     if (!checkInstrumentHead(instrumentPath, error))
         return failure(error);
+    if (!outputIsNoInput(options.outputPath, { options.instrumentPath, options.midiPath }, error))
+        return failure(error);
 
     const MidiTiming timing(midi);
     std::vector<TimedEvent> events;
     for (const MidiFileEvent& event : midi.events)
         events.push_back({ timing.sampleAt(event.tick, options.sampleRate), &event.bytes });
-    const int64_t blocks = blocksToRender(events.empty() ? 0 : events.back().sample, !events.empty(),
-                                          options.tailSeconds, options.sampleRate, options.blockSize);
+    const std::optional<int64_t> lastEvent = events.empty() ? std::nullopt : std::optional(events.back().sample);
+    std::optional<SilenceEnd> silence;
+    if (options.untilSilentDb)
+        silence.emplace(lastEvent, *options.untilSilentDb, options.sampleRate, untilSilentLimitSeconds);
+    // The length, or with --until-silent the longest it can become.
+    int64_t frames = silence ? silence->limit() : framesWithTail(lastEvent, options.tailSeconds, options.sampleRate);
     const int channels = 2 * options.outputs;
-    const int64_t frames = blocks * options.blockSize;
-    if (!FloatWaveWriter::fits(frames, channels))
+    if (!RenderWaveWriter::fits(options.format, channels, frames))
         return failure(options.midiPath + ": the render would be longer than a WAVE file can hold");
 
-    std::unique_ptr<FloatWaveWriter> output
-        = FloatWaveWriter::create(options.outputPath, channels, options.sampleRate, frames);
+    std::unique_ptr<OutputFile> output = OutputFile::open(options.outputPath, error);
     if (output == nullptr)
-        return failure(options.outputPath + ": cannot create the output file");
+        return failure(error);
+    RenderWaveWriter writer(*output, options.format, channels, options.sampleRate,
+                            silence ? std::nullopt : std::optional(frames));
 
     juce::ScopedJuceInitialiser_GUI juce;
     std::unique_ptr<juce::AudioProcessor> plugin(createPluginFilter());
@@ -181,12 +197,12 @@ int render(const RenderOptions& options)
 
     juce::AudioBuffer<float> buffer(channels, options.blockSize);
     juce::MidiBuffer blockMidi;
+    RenderLevels levels(channels);
     ProgressBar progress(!options.quiet);
     size_t next = 0;
     bool written = true;
-    for (int64_t block = 0; block < blocks && written; ++block)
+    for (int64_t blockStart = 0; blockStart < frames && written; blockStart += options.blockSize)
     {
-        const int64_t blockStart = block * options.blockSize;
         clock.set(static_cast<double>(blockStart) * 1000.0 / rate);
         blockMidi.clear();
         for (; next < events.size() && events[next].sample < blockStart + options.blockSize; ++next)
@@ -196,16 +212,37 @@ int render(const RenderOptions& options)
         }
         buffer.clear();
         processor->processBlock(buffer, blockMidi);
-        written = output->write(buffer.getArrayOfReadPointers(), options.blockSize);
-        progress.update(block + 1, blocks);
+        const float* const* rendered = buffer.getArrayOfReadPointers();
+        if (silence)
+            if (const auto end = silence->feed(rendered, channels, blockStart, options.blockSize))
+                frames = *end;
+        // The last block is cut to the render's length.
+        const int keep = static_cast<int>(std::min<int64_t>(options.blockSize, frames - blockStart));
+        levels.add(rendered, keep);
+        written = writer.write(rendered, keep);
+        progress.update(blockStart + keep, frames);
     }
     progress.finish();
     processor->releaseResources();
     processor->instrument.setClock(nullptr);
     processor->instrument.setRandom(nullptr);
 
-    if (!written || !output->commit())
-        return failure(options.outputPath + ": writing the output failed");
+    if (!written || !writer.finish() || !output->commit(error))
+        return failure(error.empty() ? output->error() : error);
+
+    if (!options.quiet)
+    {
+        RenderReport report;
+        report.outputName = output->isStandardOutput() ? "standard output" : options.outputPath;
+        report.format = options.format;
+        report.frames = writer.framesWritten();
+        report.sampleRate = options.sampleRate;
+        report.peaks = levels.peaks();
+        report.fullScaleSamples = levels.fullScaleSamples();
+        report.instrumentClips = processor->instrument.settings.clipOutput != 0;
+        report.stoppedAtLimit = silence && silence->reachedLimit();
+        std::fputs(formatRenderReport(report).c_str(), output->isStandardOutput() ? stderr : stdout);
+    }
     return 0;
 }
 } // namespace
@@ -225,5 +262,11 @@ int main(int argc, char* argv[])
         std::fputs(renderUsage, stdout);
         return 0;
     }
+    if (options.version)
+    {
+        std::fputs(toolVersionLine("zsp-render").c_str(), stdout);
+        return 0;
+    }
+    interrupt_cleanup::install();
     return render(options);
 }

@@ -257,8 +257,10 @@ TEST(BuilderRoundTrip, ACopyingInstrumentCarriesItsOwnCopiesOfTheWaveFiles)
 
 TEST(BuilderRoundTrip, AMinimalDescriptionGivesANewInstrumentsValues)
 {
+    // The least an instrument needs: one group with one zone.
     const std::string folder = freshFolder("roundtrip-minimal");
-    writeTextFile(folder + "/minimal.json", "{}");
+    writeScratchFile("roundtrip-minimal/a.wav", WaveBuilder().pcm(1, 44100, 16).data(samples16({ 1, 2, 3 })).build());
+    writeTextFile(folder + "/minimal.json", R"({ "groups": [ { "zones": [ { "sample": "a.wav" } ] } ] })");
     build({ folder + "/minimal.json", folder + "/minimal.zse" });
 
     ZInstrument fresh;
@@ -268,5 +270,9 @@ TEST(BuilderRoundTrip, AMinimalDescriptionGivesANewInstrumentsValues)
     EXPECT_EQ(loaded.name, fresh.name);
     EXPECT_EQ(loaded.vendor, fresh.vendor);
     EXPECT_EQ(loaded.layoutXml, fresh.layoutXml);
-    EXPECT_TRUE(loaded.groups.empty());
+    ASSERT_EQ(loaded.groups.size(), 1u);
+    EXPECT_EQ(loaded.groups[0]->name, "Group 1");
+    // A new group's values; it is active as the only group of the instrument.
+    EXPECT_EQ(std::memcmp(&loaded.groups[0]->settings, &fresh.groups[0]->settings, sizeof(GroupSettings)), 0);
+    ASSERT_EQ(loaded.groups[0]->zones.size(), 1u);
 }

@@ -24,13 +24,17 @@ std::string slurp(const std::string& path)
 }
 } // namespace
 
-ToolResult runTool(const std::string& program, const std::vector<std::string>& arguments)
+namespace
+{
+std::string capturePath(const char* extension)
 {
     // Named after this process: CTest runs the tests of one program side by side.
-    const std::string capture = scratchDir() + "/tool-" + std::to_string(::getpid());
-    const std::string outPath = capture + ".out";
-    const std::string errPath = capture + ".err";
+    return scratchDir() + "/tool-" + std::to_string(::getpid()) + extension;
+}
+} // namespace
 
+pid_t startTool(const std::string& program, const std::vector<std::string>& arguments)
+{
     std::vector<std::string> words = { program };
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -41,23 +45,34 @@ ToolResult runTool(const std::string& program, const std::vector<std::string>& a
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-    ToolResult result;
+    posix_spawn_file_actions_addopen(&actions, 1, capturePath(".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, capturePath(".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) == 0)
-    {
-        int status = 0;
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR)
-        {
-        }
-        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = slurp(outPath);
-        result.err = slurp(errPath);
-    }
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        child = -1;
     posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+ToolResult waitForTool(pid_t child)
+{
+    ToolResult result;
+    if (child <= 0)
+        return result;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR)
+    {
+    }
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.out = slurp(capturePath(".out"));
+    result.err = slurp(capturePath(".err"));
     return result;
+}
+
+ToolResult runTool(const std::string& program, const std::vector<std::string>& arguments)
+{
+    return waitForTool(startTool(program, arguments));
 }
 
 std::vector<std::string> folderEntries(const std::string& folder)

@@ -1,5 +1,5 @@
 // When an event sounds: ticks through the tempo map to a sample, and the
-// blocks a render needs.
+// block it falls into.
 
 #include <gtest/gtest.h>
 
@@ -73,17 +73,10 @@ TEST(MidiTiming, LongFilesDoNotDrift)
     EXPECT_EQ(timing.sampleAt(960 * 2 * 3600, 44100), int64_t { 44100 } * 3600);
 }
 
-TEST(MidiTiming, BlocksCoverTheLastEventAndTheTail)
+TEST(MidiTiming, EventsFallIntoTheirBlocks)
 {
     EXPECT_EQ(blockPositionOf(276, 64).block, 4);
     EXPECT_EQ(blockPositionOf(276, 64).position, 20);
     EXPECT_EQ(blockPositionOf(512, 512).block, 1);
     EXPECT_EQ(blockPositionOf(512, 512).position, 0);
-
-    // The last event in block 43, then 2 s = 172.27 blocks of 512: 173 more.
-    EXPECT_EQ(blocksToRender(22050, true, 2.0, 44100, 512), 44 + 173);
-    // A tail of exactly 100 blocks takes 100.
-    EXPECT_EQ(blocksToRender(0, true, 100.0 * 441 / 44100, 44100, 441), 1 + 100);
-    EXPECT_EQ(blocksToRender(0, false, 0.0, 44100, 512), 0);
-    EXPECT_EQ(blocksToRender(0, false, 0.01, 44100, 512), 1);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "RenderOptions.h"
 
 namespace
@@ -53,6 +55,42 @@ TEST(RenderOptions, EveryOptionIsReadAndCheckedForRange)
            with({ "--seed", "-1" }), with({ "--seed" }), with({ "--frobnicate" }), with({ "stray" }),
            std::vector<std::string> { "--midi", "m.mid", "--output", "o.wav" } })
     {
+        EXPECT_FALSE(parseRenderOptions(bad, options, error)) << bad.back();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(RenderOptions, FormatAndUntilSilentAreRead)
+{
+    struct Case
+    {
+        std::vector<std::string> extra;
+        RenderFormat format;
+        std::optional<double> level;
+        bool quiet;
+    };
+    for (const Case& c : {
+             Case { {}, RenderFormat::f32, std::nullopt, false },
+             Case { { "--format", "s16" }, RenderFormat::s16, std::nullopt, false },
+             Case { { "--format", "s24", "--until-silent" }, RenderFormat::s24, -80.0, false },
+             Case { { "--until-silent", "-60", "--quiet" }, RenderFormat::f32, -60.0, true },
+             Case { { "--until-silent", "--quiet" }, RenderFormat::f32, -80.0, true },
+             Case { { "--until-silent", "0" }, RenderFormat::f32, 0.0, false },
+         })
+    {
+        RenderOptions options;
+        std::string error;
+        ASSERT_TRUE(parseRenderOptions(with(c.extra), options, error)) << error;
+        EXPECT_EQ(options.format, c.format);
+        EXPECT_EQ(options.untilSilentDb, c.level);
+        EXPECT_EQ(options.quiet, c.quiet);
+    }
+    for (const std::vector<std::string>& bad :
+         { with({ "--format", "f64" }), with({ "--format" }), with({ "--until-silent", "-201" }),
+           with({ "--until-silent", "3" }), with({ "--until-silent", "--tail", "1" }) })
+    {
+        RenderOptions options;
+        std::string error;
         EXPECT_FALSE(parseRenderOptions(bad, options, error)) << bad.back();
         EXPECT_FALSE(error.empty());
     }
