@@ -49,6 +49,26 @@ size_t utf8SequenceLength(const std::string& text, size_t at)
         return 0;
     return length;
 }
+
+uint32_t bigEndian32(const uint8_t* bytes)
+{
+    return (uint32_t {bytes[0]} << 24) | (uint32_t {bytes[1]} << 16) | (uint32_t {bytes[2]} << 8) | bytes[3];
+}
+
+// A long field's text when it counts (see IdentityRecord.h): its zero byte
+// within the field and the `available` bytes, a text that is not empty, and
+// its first 16 bytes those of the short field. Trailing white space removed.
+std::optional<std::string> longIdentityText(const uint8_t* shortField, const uint8_t* longField, size_t available)
+{
+    const size_t limit = std::min(available, identityLongTextFieldSize);
+    const uint8_t* end = std::find(longField, longField + limit, uint8_t {0});
+    if (end == longField + limit || end == longField || limit < identityTextFieldSize
+        || !std::equal(shortField, shortField + identityTextFieldSize, longField))
+        return std::nullopt;
+    while (end > longField && isTrailingWhiteSpace(end[-1]))
+        --end;
+    return std::string(reinterpret_cast<const char*>(longField), static_cast<size_t>(end - longField));
+}
 } // namespace
 
 std::string readIdentityText(const uint8_t* field, size_t available)
@@ -68,15 +88,23 @@ IdentityFields decodeIdentityRecord(const uint8_t* record, size_t available)
     fields.recordFound = true;
     if (available >= identityPluginIdOffset + 4)
     {
-        const uint8_t* id = record + identityPluginIdOffset;
         fields.pluginIdPresent = true;
-        fields.pluginId = (uint32_t {id[0]} << 24) | (uint32_t {id[1]} << 16) | (uint32_t {id[2]} << 8) | id[3];
+        fields.pluginId = bigEndian32(record + identityPluginIdOffset);
     }
+    fields.hasLongFields =
+        available >= identityRecordSizeOffset + 4 && bigEndian32(record + identityRecordSizeOffset) >= identityRecordSize;
     const auto text = [&](size_t offset) {
         return available > offset ? readIdentityText(record + offset, available - offset) : std::string();
     };
-    fields.productName = text(identityProductNameOffset);
-    fields.vendorName = text(identityVendorNameOffset);
+    const auto name = [&](size_t shortOffset, size_t longOffset, const std::string& shortText) {
+        if (!fields.hasLongFields || available <= longOffset)
+            return shortText;
+        return longIdentityText(record + shortOffset, record + longOffset, available - longOffset).value_or(shortText);
+    };
+    fields.shortProductName = text(identityProductNameOffset);
+    fields.shortVendorName = text(identityVendorNameOffset);
+    fields.productName = name(identityProductNameOffset, identityLongProductNameOffset, fields.shortProductName);
+    fields.vendorName = name(identityVendorNameOffset, identityLongVendorNameOffset, fields.shortVendorName);
     return fields;
 }
 
@@ -127,7 +155,7 @@ IdentityFields readIdentityFile(const std::string& path, const IdentityMarker& m
         return std::fread(into, 1, size, file.get());
     };
 
-    std::array<uint8_t, identityFieldsEnd> record {};
+    IdentityRecordBytes record {};
     if (hintOffset.has_value())
     {
         const size_t got = readAt(*hintOffset, record.data(), record.size());
@@ -142,9 +170,9 @@ IdentityFields readIdentityFile(const std::string& path, const IdentityMarker& m
 
 std::string identityTextProblem(const std::string& text)
 {
-    if (text.size() > identityTextFieldSize)
-        return "is " + std::to_string(text.size()) + " bytes long; the field holds " +
-               std::to_string(identityTextFieldSize) + " bytes";
+    if (text.size() > identityNameLimit)
+        return "is " + std::to_string(text.size()) + " bytes long; a name holds at most " +
+               std::to_string(identityNameLimit) + " bytes";
     for (size_t at = 0; at < text.size();)
     {
         const size_t length = utf8SequenceLength(text, at);
@@ -177,17 +205,4 @@ uint32_t pluginIdFromText(const std::string& fourCharacters)
     for (size_t i = 0; i < 4 && i < fourCharacters.size(); ++i)
         id = (id << 8) | static_cast<uint8_t>(fourCharacters[i]);
     return id;
-}
-
-void encodeIdentityFields(uint8_t* record, uint32_t pluginId, const std::string& productName,
-                          const std::string& vendorName)
-{
-    for (size_t i = 0; i < 4; ++i)
-        record[identityPluginIdOffset + i] = static_cast<uint8_t>(pluginId >> (24 - 8 * i));
-    const auto padded = [record](size_t offset, const std::string& text) {
-        std::memset(record + offset, ' ', identityTextFieldSize);
-        std::memcpy(record + offset, text.data(), std::min(text.size(), identityTextFieldSize));
-    };
-    padded(identityProductNameOffset, productName);
-    padded(identityVendorNameOffset, vendorName);
 }

@@ -7,12 +7,14 @@
 #include "IdentityRecord.h"
 
 // The identity this build ships with; zsp-brand rewrites it in copies. The
-// player's full name, "Zarvo Sampler Player", is longer than the 16 bytes of
-// the product field, so hosts see its first two words. File-scope static
-// rather than in the unnamed namespace: there the compiler would repeat the
-// bytes in the debug information, and the marker must occur once in the file.
+// product name is longer than the 16-byte short field, which holds its first
+// 16 bytes, "Zarvo Sampler Pl"; hosts see the whole name from the long field.
+// The vendor fits the short field and leaves the long one empty. File-scope
+// static rather than in the unnamed namespace: there the compiler would
+// repeat the bytes in the debug information, and the marker must occur once
+// in the file.
 [[gnu::used, gnu::retain]] static const IdentityRecordBytes identityRecord =
-    makeIdentityRecord(fallbackPluginId, "Zarvo Sampler", "Zarvo");
+    makeIdentityRecord(fallbackPluginId, "Zarvo Sampler Player", "Zarvo");
 
 namespace
 {

@@ -22,6 +22,9 @@ namespace
 // The player's version as VST 2 hosts see it: effect version and vendor version.
 constexpr int32_t vst2Version = 259;
 
+// The size of the host's buffer for the effect name, product and vendor strings.
+constexpr size_t vst2NameBufferSize = 64;
+
 // Pin property flags of the VST 2 binary interface (the flags of
 // effGetOutputProperties), which the free interface headers leave as 0.
 constexpr int32_t pinIsActive = 1 << 0;
@@ -41,9 +44,11 @@ std::atomic<AEffectDispatcherProc> juceDispatcher {nullptr};
 
 void copyName(const juce::String& name, void* into)
 {
-    // The host's buffer holds 64 bytes and a terminating zero.
+    // The host's buffer holds 64 bytes: at most 63 bytes of the name and its
+    // terminating zero, the name never cut inside a character. (JUCE's own
+    // wrapper writes up to 65 bytes, one past the buffer for a long name.)
     if (into != nullptr)
-        name.copyToUTF8(static_cast<char*>(into), 64 + 1);
+        name.copyToUTF8(static_cast<char*>(into), vst2NameBufferSize);
 }
 
 // JUCE labels each pin after its bus ("Output 3 L"); it fills a scratch copy,

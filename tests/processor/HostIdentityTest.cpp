@@ -49,6 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
         // "zarvo sam": upper-case letters lower-cased, nine bytes of the name
         ClassIdCase {Vst3Class::component, zsp2, "Zarvo Sampler", "5653545A5350327A6172766F2073616D"},
         ClassIdCase {Vst3Class::controller, zsp2, "Zarvo Sampler", "5653455A5350327A6172766F2073616D"},
+        // the player's full name: its first nine bytes, so the same ids as above
+        ClassIdCase {Vst3Class::component, zsp2, "Zarvo Sampler Player", "5653545A5350327A6172766F2073616D"},
+        ClassIdCase {Vst3Class::controller, zsp2, "Zarvo Sampler Player", "5653455A5350327A6172766F2073616D"},
+        // a long name of 40 bytes: "acme konz"
+        ClassIdCase {Vst3Class::component, 0x41634750, "Acme Konzertsfl\xC3\xBCgel \"Grand\" Edition No1",
+                     "56535441634750" "61636D65206B6F6E7A"},
         // a short name: 00 for every missing byte
         ClassIdCase {Vst3Class::component, 0x41424344, "Ab", "565354414243446162" "00000000000000"},
         ClassIdCase {Vst3Class::controller, 0x00000001, "", "56534500000001" "000000000000000000"},
@@ -91,6 +97,9 @@ TEST(Lv2Uri, NamesTheBrandBelowThePlayersUri)
     const std::string player = playerLv2Uri();
     EXPECT_EQ(player.rfind("https://", 0), 0u);
     EXPECT_EQ(lv2PluginUri(zsp2, "Zarvo", "Zarvo Sampler"), player + "/zarvo/zarvo-sampler/ZSP2");
+    EXPECT_EQ(lv2PluginUri(zsp2, "Zarvo", "Zarvo Sampler Player"), player + "/zarvo/zarvo-sampler-player/ZSP2");
+    EXPECT_EQ(lv2PluginUri(0x41634750, "Acme Audio Instruments GmbH", "Acme Konzertsfl\xC3\xBCgel \"Grand\" Edition No1"),
+              player + "/acme-audio-instruments-gmbh/acme-konzertsfl-gel-grand-edition-no1/AcGP");
     EXPECT_EQ(lv2PluginUri(0x41634750, "  Acme -- Audio!", "Grand Piano 2"), player + "/acme-audio/grand-piano-2/AcGP");
     EXPECT_EQ(lv2PluginUri(0x41234221, "", "M\xC3\xBCller"), player + "/unnamed/m-ller/41234221");
     // Every field tells brands apart.

@@ -2,6 +2,7 @@
 // checks and writing that zsp-brand relies on.
 
 #include "IdentityRecord.h"
+#include "support/HandWrittenRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -102,19 +103,118 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(IdentityRecord, BuiltRecordHoldsTheFieldsAtTheirOffsets)
 {
     const IdentityRecordBytes record = makeIdentityRecord(0x41634750, "Grand Piano", "Acme");
-    const auto expected = handMadeRecord("AcGP", "Grand Piano     ", ' ', "Acme            ");
-    ASSERT_GE(record.size(), expected.size());
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), record.begin()));
-    EXPECT_TRUE(std::all_of(record.begin() + static_cast<long>(expected.size()), record.end(),
-                            [](uint8_t b) { return b == 0; }));
+    // Names that fit the short fields leave the long fields empty.
+    const std::string expected = handWrittenRecord(
+        {{78, "AcGP"}, {82, "Grand Piano     "}, {98, " "}, {99, "Acme            "}, {124, longRecordSize}});
+    EXPECT_EQ(std::string(record.begin(), record.end()), expected);
 
     const IdentityFields fields = decodeIdentityRecord(record.data(), record.size());
     EXPECT_TRUE(fields.recordFound);
     EXPECT_TRUE(fields.pluginIdPresent);
+    EXPECT_TRUE(fields.hasLongFields);
     EXPECT_EQ(fields.pluginId, 0x41634750u);
     EXPECT_EQ(fields.productName, "Grand Piano");
     EXPECT_EQ(fields.vendorName, "Acme");
 }
+
+TEST(IdentityRecord, BuiltRecordOfTheBuildHoldsItsLongName)
+{
+    const IdentityRecordBytes record = makeIdentityRecord(fallbackPluginId, "Zarvo Sampler Player", "Zarvo");
+    const std::string expected = handWrittenRecord({{78, "ZSP2"},
+                                                    {82, "Zarvo Sampler Pl"},
+                                                    {98, " "},
+                                                    {99, "Zarvo           "},
+                                                    {124, longRecordSize},
+                                                    {128, "Zarvo Sampler Player"}});
+    EXPECT_EQ(std::string(record.begin(), record.end()), expected);
+
+    const IdentityFields fields = decodeIdentityRecord(record.data(), record.size());
+    EXPECT_EQ(fields.productName, "Zarvo Sampler Player");
+    EXPECT_EQ(fields.shortProductName, "Zarvo Sampler Pl");
+    EXPECT_EQ(fields.vendorName, "Zarvo");
+    EXPECT_EQ(fields.shortVendorName, "Zarvo");
+}
+
+// The long-name rule on hand-written records: each case gives a short field,
+// a long field and how many bytes of the long field exist, and is read once
+// as the product and once as the vendor.
+struct LongNameCase
+{
+    const char* what;
+    std::string shortField;  // 16 bytes
+    std::string longField;   // up to 64 bytes, zero bytes after it
+    size_t longBytesThatExist;
+    std::string expected;
+    bool recordHasLongFields = true;
+};
+
+void PrintTo(const LongNameCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
+class LongName : public ::testing::TestWithParam<LongNameCase>
+{
+};
+
+TEST_P(LongName, CountsOnlyWhenItsStartIsTheShortField)
+{
+    const LongNameCase& c = GetParam();
+    ASSERT_EQ(c.shortField.size(), 16u);
+    const std::string size = c.recordHasLongFields ? longRecordSize : std::string(4, '\0');
+    const std::string asProduct = handWrittenRecord(
+        {{78, "ZSP2"}, {82, c.shortField}, {99, "Other           "}, {124, size}, {128, c.longField}});
+    const IdentityFields product =
+        decodeIdentityRecord(reinterpret_cast<const uint8_t*>(asProduct.data()), 128 + c.longBytesThatExist);
+    EXPECT_EQ(product.productName, c.expected);
+    EXPECT_EQ(product.vendorName, "Other");
+
+    const std::string asVendor = handWrittenRecord(
+        {{78, "ZSP2"}, {82, "Other           "}, {99, c.shortField}, {124, size}, {192, c.longField}});
+    const IdentityFields vendor =
+        decodeIdentityRecord(reinterpret_cast<const uint8_t*>(asVendor.data()), 192 + c.longBytesThatExist);
+    EXPECT_EQ(vendor.vendorName, c.expected);
+    EXPECT_EQ(vendor.productName, "Other");
+}
+
+const std::string sixtyThree = "Zarvo Sampler Player with a name of sixty-three bytes, no more.";
+const std::string sixtyFour = sixtyThree + "!";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongName,
+    ::testing::Values(
+        LongNameCase {"long field used", "Zarvo Sampler Pl", "Zarvo Sampler Player", 64, "Zarvo Sampler Player"},
+        LongNameCase {"short field rewritten alone", "ACME Piano      ", "Zarvo Sampler Player", 64, "ACME Piano"},
+        LongNameCase {"short field rewritten to all spaces", "                ", "Zarvo Sampler Player", 64, ""},
+        LongNameCase {"short field differs in its last byte", "Zarvo Sampler Pi", "Zarvo Sampler Player", 64,
+                      "Zarvo Sampler Pi"},
+        LongNameCase {"long field empty", "Zarvo Sampler Pl", "", 64, "Zarvo Sampler Pl"},
+        LongNameCase {"short name beside a zero-padded long copy", "Zarvo           ", "Zarvo", 64, "Zarvo"},
+        LongNameCase {"sixty-three bytes and the zero", sixtyThree.substr(0, 16), sixtyThree, 64, sixtyThree},
+        LongNameCase {"long field without a zero byte", sixtyFour.substr(0, 16), sixtyFour, 64,
+                      sixtyFour.substr(0, 16)},
+        LongNameCase {"data ends inside the long field before its zero", "Zarvo Sampler Pl", "Zarvo Sampler Player",
+                      20, "Zarvo Sampler Pl"},
+        LongNameCase {"data ends right after the long field's zero", "Zarvo Sampler Pl", "Zarvo Sampler Player", 21,
+                      "Zarvo Sampler Player"},
+        LongNameCase {"data ends inside the long field's first sixteen bytes", "Zarvo Sampler Pl",
+                      "Zarvo Sampler Player", 9, "Zarvo Sampler Pl"},
+        LongNameCase {"no long field in the data", "Zarvo Sampler Pl", "Zarvo Sampler Player", 0, "Zarvo Sampler Pl"},
+        LongNameCase {"trailing white space removed", "Zarvo Sampler Pl", "Zarvo Sampler Player \t\r\n  ", 64,
+                      "Zarvo Sampler Player"},
+        LongNameCase {"bytes that are not UTF-8 as they are", "Caf\xE9 Concert Gra", "Caf\xE9 Concert Grand \xFF",
+                      64, "Caf\xE9 Concert Grand \xFF"},
+        LongNameCase {"short field ending inside a character", "Acme Konzertsfl\xC3",
+                      "Acme Konzertsfl\xC3\xBCgel", 64, "Acme Konzertsfl\xC3\xBCgel"},
+        LongNameCase {"record of an earlier build", "Zarvo Sampler Pl", "Zarvo Sampler Player", 64,
+                      "Zarvo Sampler Pl", false}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
 
 TEST(IdentityRecord, ByteBetweenTheNamesIsNotRead)
 {
@@ -213,14 +313,87 @@ TEST(IdentityFile, NoFileOrNoMarkerReadsAsNothing)
     }
 }
 
+TEST(IdentityFile, FileEndingInsideTheLongFieldGivesTheShortName)
+{
+    const std::string whole = handWrittenRecord({{78, "AcGP"},
+                                                 {82, "Acme Grand Conce"},
+                                                 {99, "Acme Audio Instr"},
+                                                 {124, longRecordSize},
+                                                 {128, "Acme Grand Concert Piano"},
+                                                 {192, "Acme Audio Instruments GmbH"}});
+    const std::string path = scratchFile("long.bin", asBytes(whole));
+    EXPECT_EQ(readIdentityFile(path, identityMarker()).productName, "Acme Grand Concert Piano");
+    EXPECT_EQ(readIdentityFile(path, identityMarker()).vendorName, "Acme Audio Instruments GmbH");
+
+    // The file ends after "Acme Grand Concert Pi": the long product name has
+    // no end, and the long vendor name is not there at all.
+    const IdentityFields cut =
+        readIdentityFile(scratchFile("long-cut.bin", asBytes(whole.substr(0, 128 + 21))), identityMarker());
+    EXPECT_TRUE(cut.hasLongFields);
+    EXPECT_EQ(cut.productName, "Acme Grand Conce");
+    EXPECT_EQ(cut.vendorName, "Acme Audio Instr");
+
+    // It ends right after the long product name's zero byte.
+    const IdentityFields justWhole =
+        readIdentityFile(scratchFile("long-just.bin", asBytes(whole.substr(0, 128 + 25))), identityMarker());
+    EXPECT_EQ(justWhole.productName, "Acme Grand Concert Piano");
+    EXPECT_EQ(justWhole.vendorName, "Acme Audio Instr");
+}
+
 TEST(IdentityFields, EncodedFieldsPadWithSpacesAndKeepTheRest)
 {
-    IdentityRecordBytes record = makeIdentityRecord(fallbackPluginId, "Zarvo Sampler", "Zarvo");
+    IdentityRecordBytes record = makeIdentityRecord(fallbackPluginId, "Zarvo Sampler Player", "Zarvo");
     record[98] = 'Q';
-    encodeIdentityFields(record.data(), 0x4D796964, "My Player", "Müller");
-    const auto expected = handMadeRecord("Myid", "My Player       ", 'Q', "M\xC3\xBCller         ");
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), record.begin()));
+    record[120] = 0x77;
+    encodeIdentityFields(record, 0x4D796964, "My Player", "M\xC3\xBCller");
+    // The long product name of the build is gone: a name that fits the short
+    // field leaves the long field empty.
+    const std::string expected = handWrittenRecord({{78, "Myid"},
+                                                    {82, "My Player       "},
+                                                    {98, "Q"},
+                                                    {99, "M\xC3\xBCller         "},
+                                                    {120, "\x77"},
+                                                    {124, longRecordSize}});
+    EXPECT_EQ(std::string(record.begin(), record.end()), expected);
     EXPECT_EQ(decodeIdentityRecord(record.data(), record.size()).vendorName, "M\xC3\xBCller");
+}
+
+TEST(IdentityFields, LongNamesGoToBothFields)
+{
+    IdentityRecordBytes record = makeIdentityRecord(fallbackPluginId, "Zarvo Sampler Player", "Zarvo");
+    // 40 bytes, the 16th byte inside the "\xC3\xBC" of the u with diaeresis:
+    // the short field holds exactly the first 16 bytes, so that the long
+    // field counts; hosts see the long field, which is whole.
+    const std::string product = "Acme Konzertsfl\xC3\xBCgel \"Grand\" Edition No1";
+    ASSERT_EQ(product.size(), 40u);
+    encodeIdentityFields(record, 0x41634750, product, "Acme Audio Instruments GmbH");
+    const std::string expected = handWrittenRecord({{78, "AcGP"},
+                                                    {82, "Acme Konzertsfl\xC3"},
+                                                    {98, " "},
+                                                    {99, "Acme Audio Instr"},
+                                                    {124, longRecordSize},
+                                                    {128, "Acme Konzertsfl\xC3\xBCgel \"Grand\" Edition No1"},
+                                                    {192, "Acme Audio Instruments GmbH"}});
+    EXPECT_EQ(std::string(record.begin(), record.end()), expected);
+
+    const IdentityFields fields = decodeIdentityRecord(record.data(), record.size());
+    EXPECT_EQ(fields.productName, product);
+    EXPECT_EQ(fields.vendorName, "Acme Audio Instruments GmbH");
+    EXPECT_EQ(fields.shortProductName, "Acme Konzertsfl\xC3");
+}
+
+TEST(IdentityFields, RecordOfAnEarlierBuildGetsOnlyItsShortFields)
+{
+    // 128 bytes of record without a size, then the library's own data.
+    const std::string earlier = handWrittenRecord({{78, "ZSP2"}, {82, "Zarvo Sampler   "}, {99, "Zarvo           "},
+                                                   {128, std::string(128, '\xC3')}});
+    IdentityRecordBytes record {};
+    std::copy(earlier.begin(), earlier.end(), record.begin());
+    encodeIdentityFields(record, 0x41634750, "Grand Piano", "Acme");
+    const std::string expected = handWrittenRecord({{78, "AcGP"}, {82, "Grand Piano     "}, {99, "Acme            "},
+                                                    {128, std::string(128, '\xC3')}});
+    EXPECT_EQ(std::string(record.begin(), record.end()), expected);
+    EXPECT_FALSE(decodeIdentityRecord(record.data(), record.size()).hasLongFields);
 }
 
 struct ProblemCase
@@ -246,16 +419,25 @@ TEST_P(IdentityTextCheck, RefusesWhatAHostWouldNotSeeAsWritten)
 INSTANTIATE_TEST_SUITE_P(Texts, IdentityTextCheck,
                          ::testing::Values(ProblemCase {"Grand Piano", true}, ProblemCase {"", true},
                                            ProblemCase {"ABCDEFGHIJKLMNOP", true},
-                                           ProblemCase {"ABCDEFGHIJKLMNOPQ", false},
-                                           ProblemCase {"Zarvo Sampler Player", false},
+                                           ProblemCase {"ABCDEFGHIJKLMNOPQ", true},
+                                           ProblemCase {"Zarvo Sampler Player", true},
+                                           ProblemCase {sixtyThree, true},
+                                           ProblemCase {sixtyFour, false},
+                                           ProblemCase {std::string(61, 'a') + "\xC3\xBC", true},   // 63 bytes
+                                           ProblemCase {std::string(62, 'a') + "\xC3\xBC", false},  // 64 bytes
                                            ProblemCase {"M\xC3\xBCller Klavier", true},      // 15 bytes
                                            ProblemCase {"M\xC3\xBCller Klaviere", true},     // 16 bytes
-                                           ProblemCase {"M\xC3\xBCller Klavierek", false},   // 17 bytes
+                                           ProblemCase {"M\xC3\xBCller Klavierek", true},    // 17 bytes
                                            ProblemCase {"Bad \xC3", false},                  // cut sequence
                                            ProblemCase {"Bad \xC0\xAF", false},              // overlong
                                            ProblemCase {"Bad \xED\xA0\x80", false},          // surrogate
                                            ProblemCase {"Tab\tInside", false}, ProblemCase {"Del\x7F", false},
                                            ProblemCase {"Trailing ", false}, ProblemCase {" Leading", false}));
+
+TEST(IdentityTextCheck, LongerThanSixtyThreeBytesSaysSo)
+{
+    EXPECT_EQ(identityTextProblem(sixtyFour), "is 64 bytes long; a name holds at most 63 bytes");
+}
 
 TEST(PluginIdText, FourPrintableCharactersOnly)
 {

@@ -3,27 +3,33 @@
 #include "PluginIdentity.h"
 
 #include "IdentityRecord.h"
+#include "support/HandWrittenRecord.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-juce::File libraryWith(const std::string& name, const std::string& idAndFields)
+// A library file holding `record` between other bytes.
+juce::File libraryWithRecord(const std::string& name, const std::string& record)
 {
-    const IdentityMarker marker = identityMarker();
     juce::MemoryBlock content;
     const char before[] = "\x7F" "ELF and code before the record";
     content.append(before, sizeof before - 1);
-    content.append(marker.data(), marker.size());
-    const std::string gapToFields(identityPluginIdOffset - marker.size(), '\0');
-    content.append(gapToFields.data(), gapToFields.size());
-    content.append(idAndFields.data(), idAndFields.size());
+    content.append(record.data(), record.size());
     const auto file = juce::File::getSpecialLocation(juce::File::tempDirectory)
                           .getChildFile("zsp-plugin-identity-test")
                           .getChildFile(name);
     file.getParentDirectory().createDirectory();
     file.replaceWithData(content.getData(), content.getSize());
     return file;
+}
+
+// A record of an earlier build, ending with `idAndFields` from offset 78.
+juce::File libraryWith(const std::string& name, const std::string& idAndFields)
+{
+    const IdentityMarker marker = identityMarker();
+    return libraryWithRecord(name, std::string(marker.begin(), marker.end())
+                                       + std::string(identityPluginIdOffset - marker.size(), '\0') + idAndFields);
 }
 
 // The plugin id and both text fields padded with spaces, the unread byte a space.
@@ -88,6 +94,43 @@ TEST(PluginIdentity, TextIsUtf8WhenValidElseOneCharacterPerByte)
     EXPECT_EQ(latin1.vendorName, juce::String(juce::CharPointer_UTF8("Na\xC3\xAFve")));
 }
 
+TEST(PluginIdentity, LongNamesReachEveryDerivedValue)
+{
+    const auto identity = readPluginIdentity(libraryWithRecord(
+        "long.so", handWrittenRecord({{78, "AcGP"},
+                                      {82, "Acme Grand Conce"},
+                                      {99, "Acme Audio Instr"},
+                                      {124, longRecordSize},
+                                      {128, "Acme Grand Concert Piano"},
+                                      {192, "Acme Audio Instruments GmbH"}})));
+    EXPECT_EQ(identity.productName, "Acme Grand Concert Piano");
+    EXPECT_EQ(identity.vendorName, "Acme Audio Instruments GmbH");
+    // "VST" or "VSE", "AcGP", "acme gran"
+    EXPECT_EQ(identity.vst3ComponentClassId, classIdFromText("5653544163475061636D65206772616E"));
+    EXPECT_EQ(identity.vst3ControllerClassId, classIdFromText("5653454163475061636D65206772616E"));
+    EXPECT_EQ(identity.lv2Uri,
+              juce::String(playerLv2Uri()) + "/acme-audio-instruments-gmbh/acme-grand-concert-piano/AcGP");
+}
+
+TEST(PluginIdentity, LongNameIsUtf8WhenValidElseOneCharacterPerByte)
+{
+    const auto utf8 = readPluginIdentity(libraryWithRecord(
+        "long-utf8.so", handWrittenRecord({{78, "ZSP2"},
+                                           {82, "Acme Konzertsfl\xC3"},
+                                           {99, "Zarvo           "},
+                                           {124, longRecordSize},
+                                           {128, "Acme Konzertsfl\xC3\xBCgel"}})));
+    EXPECT_EQ(utf8.productName, juce::String(juce::CharPointer_UTF8("Acme Konzertsfl\xC3\xBCgel")));
+
+    const auto latin1 = readPluginIdentity(libraryWithRecord(
+        "long-latin1.so", handWrittenRecord({{78, "ZSP2"},
+                                             {82, "Caf\xE9 Concert Gra"},
+                                             {99, "Zarvo           "},
+                                             {124, longRecordSize},
+                                             {128, "Caf\xE9 Concert Grand"}})));
+    EXPECT_EQ(latin1.productName, juce::String(juce::CharPointer_UTF8("Caf\xC3\xA9 Concert Grand")));
+}
+
 TEST(PluginIdentity, OwnLibraryCarriesTheBuiltInRecord)
 {
     // This test program links the plugin's code, record included; its own
@@ -96,7 +139,11 @@ TEST(PluginIdentity, OwnLibraryCarriesTheBuiltInRecord)
     const auto& identity = pluginIdentity();
     EXPECT_TRUE(identity.libraryFileRead);
     EXPECT_EQ(identity.pluginId, 0x5A535032u);
-    EXPECT_EQ(identity.productName, "Zarvo Sampler");
+    EXPECT_EQ(identity.productName, "Zarvo Sampler Player");
     EXPECT_EQ(identity.vendorName, "Zarvo");
+    // The ids of the short name the build showed before: "zarvo sam" either way.
+    EXPECT_EQ(identity.vst3ComponentClassId, classIdFromText("5653545A5350327A6172766F2073616D"));
+    EXPECT_EQ(identity.vst3ControllerClassId, classIdFromText("5653455A5350327A6172766F2073616D"));
+    EXPECT_EQ(identity.lv2Uri, juce::String(playerLv2Uri()) + "/zarvo/zarvo-sampler-player/ZSP2");
 }
 } // namespace

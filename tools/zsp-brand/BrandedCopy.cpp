@@ -1,5 +1,6 @@
 #include "BrandedCopy.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -44,10 +45,17 @@ std::string writeRecord(const fs::path& library, const Brand& brand)
     std::fstream file(library, std::ios::in | std::ios::out | std::ios::binary);
     IdentityRecordBytes record {};
     file.seekg(static_cast<std::streamoff>(offsets.front()));
-    file.read(reinterpret_cast<char*>(record.data()), identityFieldsEnd);
-    encodeIdentityFields(record.data(), brand.pluginId, brand.productName, brand.vendorName);
+    file.read(reinterpret_cast<char*>(record.data()), identityRecordSize);
+    const auto got = static_cast<size_t>(file.gcount());
+    file.clear();
+    // A record of an earlier build ends after the short fields' 128 bytes:
+    // what follows it is the library's own data and is never written.
+    const size_t size = declaresLongNames(record) ? identityRecordSize : identityFieldsEnd;
+    if (got < size)
+        return "the identity record of " + quoted(library) + " is cut short by the end of the file";
+    encodeIdentityFields(record, brand.pluginId, brand.productName, brand.vendorName);
     file.seekp(static_cast<std::streamoff>(offsets.front()));
-    file.write(reinterpret_cast<const char*>(record.data()), identityFieldsEnd);
+    file.write(reinterpret_cast<const char*>(record.data()), static_cast<std::streamsize>(size));
     file.close();
     if (!file)
         return "cannot write the identity record of " + quoted(library);
@@ -221,8 +229,13 @@ std::string planCopy(const fs::path& sourceGiven, const BrandOptions& options, C
     for (const fs::path& library : libraries)
     {
         IdentityFields fields;
-        if (std::string problem = readRecord(library.empty() ? source : source / library, fields); !problem.empty())
+        const fs::path path = library.empty() ? source : source / library;
+        if (std::string problem = readRecord(path, fields); !problem.empty())
             return problem;
+        if (!fields.hasLongFields
+            && std::max(brand.productName.size(), brand.vendorName.size()) > identityTextFieldSize)
+            return quoted(path) + " comes from an earlier build of the player, whose identity record holds names of "
+                                  "at most 16 bytes; brand a current build";
         if (plan.libraries.empty())
             plan.sourceIdentity = fields;
         plan.libraries.emplace_back(library, brand.fileName + ".so");

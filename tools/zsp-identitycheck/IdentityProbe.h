@@ -11,6 +11,8 @@ struct ExpectedIdentity
 {
     std::optional<std::string> productName;
     std::optional<std::string> vendorName;
+    std::optional<std::string> shortProductName;  // the record's short fields, read by their own rule
+    std::optional<std::string> shortVendorName;
     std::optional<std::string> pluginId;       // four characters
     std::optional<std::string> componentId;    // 32 hex digits, bytes in order
     std::optional<std::string> controllerId;
@@ -53,8 +55,9 @@ struct RecordSeen
     std::string vendorName;
 };
 
-// Prints and checks the record of a library file: exactly one record.
-RecordSeen probeRecord(const std::string& library, ProbeReport& report);
+// Prints and checks the record of a library file: exactly one record, with
+// the expected short fields.
+RecordSeen probeRecord(const std::string& library, const ExpectedIdentity& expected, ProbeReport& report);
 
 // Each probe loads nothing itself: it is given the handle of the library,
 // which main opens for all plugins before probing any, so that they share

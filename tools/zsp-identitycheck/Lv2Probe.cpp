@@ -33,7 +33,7 @@ bool mentions(const std::string& text, const std::string& part)
 
 void probeLv2(void* library, const std::string& libraryPath, const ExpectedIdentity& expected, ProbeReport& report)
 {
-    const RecordSeen record = probeRecord(libraryPath, report);
+    const RecordSeen record = probeRecord(libraryPath, expected, report);
     using PluginEntry = const LV2_Descriptor* (*)(uint32_t);
     using UiEntry = const LV2UI_Descriptor* (*)(uint32_t);
     const auto pluginEntry = reinterpret_cast<PluginEntry>(dlsym(library, "lv2_descriptor"));

@@ -30,11 +30,19 @@ t_fstPtrInt hostCallback(AEffect*, int opcode, int, t_fstPtrInt, void*, float)
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-std::string textOf(AEffect* effect, int opcode)
+// A name the plugin writes into the host's 64-byte buffer (char[64] in the
+// published interface); the bytes after it must stay as the host left them.
+std::string textOf(AEffect* effect, int opcode, ProbeReport& report)
 {
-    char text[256] = {};
+    constexpr size_t bufferSize = 64;
+    char text[256];
+    std::memset(text, 0x55, sizeof text);
     effect->dispatcher(effect, opcode, 0, 0, text, 0.0f);
-    return std::string(text, strnlen(text, sizeof text));
+    const size_t length = strnlen(text, bufferSize);
+    report.check(length < bufferSize, "opcode " + std::to_string(opcode) + " wrote a name without a zero byte in 64 bytes");
+    report.check(static_cast<unsigned char>(text[bufferSize]) == 0x55,
+                 "opcode " + std::to_string(opcode) + " wrote past the host's 64-byte buffer");
+    return std::string(text, length);
 }
 
 void probePins(AEffect* effect, ProbeReport& report)
@@ -77,7 +85,7 @@ void probePins(AEffect* effect, ProbeReport& report)
 
 void probeVst2(void* library, const std::string& libraryPath, const ExpectedIdentity& expected, ProbeReport& report)
 {
-    const RecordSeen record = probeRecord(libraryPath, report);
+    const RecordSeen record = probeRecord(libraryPath, expected, report);
     using Entry = AEffect* (*)(audioMasterCallback);
     const auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
     report.check(entry != nullptr, "no VSTPluginMain");
@@ -91,9 +99,9 @@ void probeVst2(void* library, const std::string& libraryPath, const ExpectedIden
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
 
     const auto uniqueId = static_cast<uint32_t>(effect->uniqueID);
-    const std::string effectName = textOf(effect, effGetEffectName);
-    const std::string product = textOf(effect, effGetProductString);
-    const std::string vendor = textOf(effect, effGetVendorString);
+    const std::string effectName = textOf(effect, effGetEffectName, report);
+    const std::string product = textOf(effect, effGetProductString, report);
+    const std::string vendor = textOf(effect, effGetVendorString, report);
     const auto vendorVersion = effect->dispatcher(effect, effGetVendorVersion, 0, 0, nullptr, 0.0f);
     report.value("Unique id:", pluginIdText(uniqueId));
     report.value("Effect name:", effectName);

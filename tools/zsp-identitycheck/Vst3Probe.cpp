@@ -103,7 +103,7 @@ void probeInstances(IPluginFactory* factory, const TUID componentId, const TUID 
 
 void probeVst3(void* library, const std::string& libraryPath, const ExpectedIdentity& expected, ProbeReport& report)
 {
-    const RecordSeen record = probeRecord(libraryPath, report);
+    const RecordSeen record = probeRecord(libraryPath, expected, report);
     using ModuleEntry = bool (*)(void*);
     using ModuleExit = bool (*)();
     using GetFactory = IPluginFactory* (*)();

@@ -8,7 +8,8 @@
 // ".lv2" bundle) the plugin and UI URIs and the bundle's Turtle files.
 // Everything shown must follow the library's record. Expectations apply to
 // the plugins after them, until changed:
-//   --product NAME  --vendor NAME  --id CODE
+//   --product NAME  --vendor NAME  --id CODE  (the names hosts see)
+//   --short-product TEXT  --short-vendor TEXT  (the record's short fields read alone)
 //   --component-id HEX  --controller-id HEX  (32 digits, bytes in order)
 //   --lv2-uri URI
 // Exits with 0 when every check holds, 1 otherwise, 64 on a bad command line.
@@ -56,6 +57,8 @@ bool parse(int argc, char* argv[], std::vector<Plugin>& plugins)
     ExpectedIdentity expected;
     const std::map<std::string, std::optional<std::string> ExpectedIdentity::*> options {
         {"--product", &ExpectedIdentity::productName},   {"--vendor", &ExpectedIdentity::vendorName},
+        {"--short-product", &ExpectedIdentity::shortProductName},
+        {"--short-vendor", &ExpectedIdentity::shortVendorName},
         {"--id", &ExpectedIdentity::pluginId},           {"--component-id", &ExpectedIdentity::componentId},
         {"--controller-id", &ExpectedIdentity::controllerId}, {"--lv2-uri", &ExpectedIdentity::lv2Uri}};
     for (int i = 1; i < argc; ++i)
@@ -91,8 +94,8 @@ int main(int argc, char* argv[])
     std::vector<Plugin> plugins;
     if (!parse(argc, argv, plugins))
     {
-        std::fprintf(stderr, "usage: zsp-identitycheck [--product NAME] [--vendor NAME] [--id CODE] "
-                             "[--component-id HEX] [--controller-id HEX] [--lv2-uri URI] PLUGIN...\n");
+        std::fprintf(stderr, "usage: zsp-identitycheck [--product NAME] [--vendor NAME] [--short-product TEXT] "
+                             "[--short-vendor TEXT] [--id CODE] [--component-id HEX] [--controller-id HEX] [--lv2-uri URI] PLUGIN...\n");
         return 64;
     }
 

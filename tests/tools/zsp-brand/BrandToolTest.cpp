@@ -11,13 +11,14 @@
 #include "HostIdentity.h"
 #include "IdentityRecord.h"
 #include "ToolRun.h"
+#include "support/HandWrittenRecord.h"
 
 namespace fs = std::filesystem;
 
 namespace
 {
 const std::string player = playerLv2Uri();
-const std::string sourceUri = player + "/zarvo/zarvo-sampler/ZSP2";
+const std::string sourceUri = player + "/zarvo/zarvo-sampler-player/ZSP2";
 const std::string brandedUri = player + "/acme-audio/grand-piano/AcGP";
 
 std::string fileText(const fs::path& path)
@@ -29,18 +30,32 @@ std::string fileText(const fs::path& path)
 // Code before and after the record, the record at offset 4000.
 constexpr size_t recordOffset = 4000;
 
-std::string library(uint32_t id, const char* product, const char* vendor)
+std::string library(const std::string& record)
 {
-    const IdentityRecordBytes record = makeIdentityRecord(id, product, vendor);
-    std::string bytes(recordOffset, '\x90');
-    bytes.append(reinterpret_cast<const char*>(record.data()), record.size());
-    bytes.append(3000, '\xC3');
-    return bytes;
+    return std::string(recordOffset, '\x90') + record + std::string(3000, '\xC3');
+}
+
+// The record as the player's build writes it.
+std::string originalRecord()
+{
+    return handWrittenRecord({{78, "ZSP2"},
+                              {82, "Zarvo Sampler Pl"},
+                              {98, " "},
+                              {99, "Zarvo           "},
+                              {124, longRecordSize},
+                              {128, "Zarvo Sampler Player"}});
 }
 
 std::string originalLibrary()
 {
-    return library(fallbackPluginId, "Zarvo Sampler", "Zarvo");
+    return library(originalRecord());
+}
+
+// A library of an earlier build: a 128-byte record without long fields,
+// followed by the library's own data.
+std::string earlierBuildLibrary()
+{
+    return library(handWrittenRecord({{78, "ZSP2"}, {82, "Zarvo Sampler   "}, {98, " "}, {99, "Zarvo           "}}, 128));
 }
 
 void writeFile(const fs::path& path, const std::string& bytes)
@@ -56,7 +71,7 @@ void writeLv2Turtle(const fs::path& bundle, const std::string& binaryReference)
                                            + "> ;\n\trdfs:seeAlso <dsp.ttl> .\n\n<" + sourceUri
                                            + ":UI>\n\ta ui:X11UI ;\n\tlv2:binary <" + binaryReference + "> .\n");
     writeFile(bundle / "dsp.ttl", "@prefix plug:  <" + player + ":> .\n<" + sourceUri + ">\n\tui:ui <" + sourceUri
-                                      + ":UI> ;\n\tdoap:name \"Zarvo Sampler\" ;\n\t\tfoaf:name \"Zarvo\" ;\n"
+                                      + ":UI> ;\n\tdoap:name \"Zarvo Sampler Player\" ;\n\t\tfoaf:name \"Zarvo\" ;\n"
                                         "\tpatch:writable plug:attack .\n");
     writeFile(bundle / "ui.ttl", "<" + sourceUri + ":UI>\n\tlv2:extensionData ui:idleInterface .\n");
 }
@@ -100,11 +115,13 @@ std::vector<std::string> treeOf(const fs::path& folder)
     return names;
 }
 
-// The library as it must be after branding: the same bytes but the fields.
+// The library as it must be after branding: the same bytes but the fields;
+// names that fit the short fields leave the long fields empty.
 void expectBranded(const fs::path& library)
 {
     std::string expected = originalLibrary();
     expected.replace(recordOffset + 78, 37, "AcGPGrand Piano      Acme Audio      ");
+    expected.replace(recordOffset + 128, 20, std::string(20, '\0'));
     EXPECT_EQ(fileText(library), expected) << library;
 }
 
@@ -156,6 +173,46 @@ TEST(BrandTool, Lv2BundleNamesTheNewUriNamesAndLibrary)
                                                 "\tpatch:writable plug:attack .\n");
     EXPECT_EQ(fileText(copy / "ui.ttl"), "<" + brandedUri + ":UI>\n\tlv2:extensionData ui:idleInterface .\n");
     EXPECT_NE(fileText(plugins.lv2 / "manifest.ttl").find("<" + sourceUri + ">"), std::string::npos);
+}
+
+TEST(BrandTool, LongNamesFillTheShortAndTheLongFields)
+{
+    const fs::path folder = freshFolder("brand-long-names");
+    const Plugins plugins = makePlugins(folder / "plugins");
+    // 40 bytes; its 16th byte lies inside the u with diaeresis.
+    const std::string product = "Acme Konzertsfl\xC3\xBCgel \"Grand\" Edition No1";
+    const ToolResult result =
+        brand({"--product", product, "--vendor", "Acme Audio Instruments GmbH", "--id", "AcGP", "--file-name",
+               "Konzertfluegel", "--output", (folder / "out").string(), plugins.vst2.string(), plugins.lv2.string()});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.out.find("\"" + product + "\" by \"Acme Audio Instruments GmbH\", id AcGP"), std::string::npos)
+        << result.out;
+
+    std::string expected = originalLibrary();
+    expected.replace(recordOffset + 78, 37, "AcGP" "Acme Konzertsfl\xC3" " " "Acme Audio Instr");
+    expected.replace(recordOffset + 128, 64, "Acme Konzertsfl\xC3\xBCgel \"Grand\" Edition No1" + std::string(24, '\0'));
+    expected.replace(recordOffset + 192, 64, "Acme Audio Instruments GmbH" + std::string(37, '\0'));
+    EXPECT_EQ(fileText(folder / "out" / "Konzertfluegel.so"), expected);
+    EXPECT_EQ(fileText(folder / "out" / "Konzertfluegel.lv2" / "Konzertfluegel.so"), expected);
+
+    const std::string uri = player + "/acme-audio-instruments-gmbh/acme-konzertsfl-gel-grand-edition-no1/AcGP";
+    EXPECT_NE(result.out.find("URI " + uri), std::string::npos) << result.out;
+    EXPECT_EQ(fileText(folder / "out" / "Konzertfluegel.lv2" / "dsp.ttl"),
+              "@prefix plug:  <" + player + ":> .\n<" + uri + ">\n\tui:ui <" + uri
+                  + ":UI> ;\n\tdoap:name \"Acme Konzertsfl\xC3\xBCgel \\\"Grand\\\" Edition No1\" ;\n"
+                    "\t\tfoaf:name \"Acme Audio Instruments GmbH\" ;\n\tpatch:writable plug:attack .\n");
+}
+
+TEST(BrandTool, RecordOfAnEarlierBuildGetsItsShortFieldsOnly)
+{
+    const fs::path folder = freshFolder("brand-earlier-build");
+    writeFile(folder / "earlier.so", earlierBuildLibrary());
+    const ToolResult result = brand(brandArguments({"--output", (folder / "out").string(), (folder / "earlier.so").string()}));
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    // The bytes after its 128 bytes are the library's own and stay as they are.
+    std::string expected = earlierBuildLibrary();
+    expected.replace(recordOffset + 78, 37, "AcGPGrand Piano      Acme Audio      ");
+    EXPECT_EQ(fileText(folder / "out" / "Grand Piano.so"), expected);
 }
 
 TEST(BrandTool, InstrumentFoldersGoAlongOnlyWhenAskedFor)
@@ -227,7 +284,7 @@ struct RefusalCase
 {
     const char* what;
     std::vector<std::string> arguments;  // before the source
-    std::string source;                  // "vst2", "branded", "no-record", "two-records" or "folder"
+    std::string source;  // "vst2", "branded", "earlier-build", "no-record", "two-records" or "folder"
     int exitStatus;
     std::string message;
 };
@@ -252,7 +309,11 @@ TEST_P(BrandRefusal, SaysWhyAndWritesNothing)
     else if (c.source == "two-records")
         writeFile(source = folder / "plugins" / "twice.so", originalLibrary() + originalLibrary());
     else if (c.source == "branded")
-        writeFile(source = folder / "plugins" / "branded.so", library(0x41634750, "Grand Piano", "Acme"));
+        writeFile(source = folder / "plugins" / "branded.so",
+                  library(handWrittenRecord({{78, "AcGP"}, {82, "Grand Piano     "}, {99, "Acme            "},
+                                             {124, longRecordSize}})));
+    else if (c.source == "earlier-build")
+        writeFile(source = folder / "plugins" / "earlier.so", earlierBuildLibrary());
     else if (c.source == "folder")
         fs::create_directories(source = folder / "plugins" / "Plain Folder");
 
@@ -264,6 +325,8 @@ TEST_P(BrandRefusal, SaysWhyAndWritesNothing)
     EXPECT_EQ(folderEntries((folder / "out").string()), std::vector<std::string> {});
 }
 
+const std::string sixtyFourBytes = "Acme Grand Concert Piano with a name of exactly sixty-four bytes";
+
 std::vector<std::string> with(std::vector<std::string> arguments)
 {
     return arguments;
@@ -272,11 +335,14 @@ std::vector<std::string> with(std::vector<std::string> arguments)
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrandRefusal,
     ::testing::Values(
-        RefusalCase {"long-product", with({"--product", "Zarvo Sampler Player", "--vendor", "Acme", "--id", "AcGP"}),
-                     "vst2", 1, "the product name \"Zarvo Sampler Player\" is 20 bytes long; the field holds 16 bytes"},
+        RefusalCase {"long-product", with({"--product", sixtyFourBytes, "--vendor", "Acme", "--id", "AcGP"}), "vst2", 1,
+                     "the product name \"" + sixtyFourBytes + "\" is 64 bytes long; a name holds at most 63 bytes"},
         RefusalCase {"long-utf8-vendor",
-                     with({"--product", "Piano", "--vendor", "M\xC3\xBCller Klavierek", "--id", "AcGP"}), "vst2", 1,
-                     "is 17 bytes long"},
+                     with({"--product", "Piano", "--vendor", std::string(62, 'M') + "\xC3\xBC", "--id", "AcGP"}), "vst2",
+                     1, "the vendor name \"" + std::string(62, 'M') + "\xC3\xBC\" is 64 bytes long"},
+        RefusalCase {"long-name-earlier-build",
+                     with({"--product", "Zarvo Sampler Player", "--vendor", "Acme", "--id", "AcGP"}), "earlier-build", 1,
+                     "comes from an earlier build of the player, whose identity record holds names of at most 16 bytes"},
         RefusalCase {"bad-utf8", with({"--product", "Pian\xC3", "--vendor", "Acme", "--id", "AcGP"}), "vst2", 1,
                      "is not valid UTF-8"},
         RefusalCase {"trailing-space", with({"--product", "Piano ", "--vendor", "Acme", "--id", "AcGP"}), "vst2", 1,

@@ -12,5 +12,5 @@ mkdir -p "$folder/vst3" "$folder/vst" "$folder/lv2"
 cp -a "$vst3" "$folder/vst3/"
 cp -a "$vst2" "$folder/vst/"
 cp -a "$lv2" "$folder/lv2/"
-"$brand" --product 'Flügel "Grand"' --vendor 'Acme Audio' --id AcGP \
+"$brand" --product 'Acme Konzertsflügel "Grand" Edition No1' --vendor 'Acme Audio Instruments GmbH' --id AcGP \
     "$folder/vst3/$(basename "$vst3")" "$folder/vst/$(basename "$vst2")" "$folder/lv2/$(basename "$lv2")"
