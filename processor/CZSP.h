@@ -85,6 +85,7 @@ public:
     using juce::AudioProcessor::getParameterText;
     int getNumParameters() override;
     const juce::String getParameterName(int index) override;
+    juce::String getParameterID(int index) override;
     float getParameter(int index) override;
     void setParameter(int index, float value) override;
     const juce::String getParameterText(int index) override;

@@ -33,6 +33,11 @@ const juce::String CZSP::getParameterName(int index)
     return HostParameters::name(index);
 }
 
+juce::String CZSP::getParameterID(int index)
+{
+    return HostParameters::identifier(index);
+}
+
 float CZSP::effectiveField(int index) const
 {
     const ParameterSlot& slot = parameterSlots[static_cast<size_t>(index)];

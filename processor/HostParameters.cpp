@@ -28,6 +28,20 @@ juce::String name(int index)
     }
 }
 
+juce::String identifier(int index)
+{
+    switch (index)
+    {
+    case attack: return "attack";
+    case decay: return "decay";
+    case sustain: return "sustain";
+    case release: return "release";
+    case filterCutoff: return "filterCutoff";
+    case glideTime: return "glideTime";
+    default: return {};
+    }
+}
+
 float fieldForHostValue(int index, float hostValue)
 {
     const float v = heldToUnitRange(hostValue);

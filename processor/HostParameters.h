@@ -22,6 +22,10 @@ constexpr bool isValid(int index) { return index >= 0 && index < count; }
 constexpr bool addressesGroup(int index) { return index >= attack && index <= release; }
 
 juce::String name(int index);
+// A stable identifier, as the formats that name parameters need: LV2 takes it
+// as the parameter's URI (the index alone is no valid URI name, so all six
+// would share one), VST 3 derives its parameter ids from it.
+juce::String identifier(int index);
 
 // The field a host value sets. The value is held to 0..1 first (a value that
 // is not a number counts as 0), so no host can store a cutoff that is not a

@@ -56,6 +56,10 @@ TEST_F(Parameters, SixNamedParameters)
     EXPECT_EQ(processor.getParameterName(6), "");
     EXPECT_EQ(processor.getParameterName(-1), "");
     EXPECT_EQ(processor.getParameterName(4, 6), "Filter");
+    // Distinct identifiers that are valid names (LV2 makes URIs of them).
+    const char* identifiers[] = { "attack", "decay", "sustain", "release", "filterCutoff", "glideTime" };
+    for (int index = 0; index < 6; ++index)
+        EXPECT_EQ(processor.getParameterID(index), identifiers[index]);
 }
 
 TEST_F(Parameters, EachValueSetsItsFieldReadsBackAndShowsItsText)
