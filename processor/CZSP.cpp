@@ -88,9 +88,6 @@ CZSP::CZSP(const juce::File& libraryFile)
 
     instrument.delegate = this;
     publishParameters();
-    // Started now and idle until the first request, so that a request, from
-    // whatever thread, never has to create a thread.
-    startThread(juce::Thread::Priority::low);
 
     if (!instrumentFiles.isEmpty())
         loadInstrument(0, {}, false, true);
@@ -108,11 +105,24 @@ CZSP::~CZSP()
     instrument.delegate = nullptr;
 }
 
+void CZSP::startLoadingThread()
+{
+    // Never in the constructor: the thread must not see a processor whose
+    // construction (a subclass's included) is still running.
+    const juce::ScopedLock hold(requestLock);
+    if (!destroying && !isThreadRunning())
+        startThread(juce::Thread::Priority::low);
+}
+
 void CZSP::stopLoadingThread()
 {
     // From here on nothing posted to the message thread touches the processor,
-    // and a running load ends at its next progress report or wait.
-    destroying = true;
+    // no request starts the thread again, and a running load ends at its next
+    // progress report or wait.
+    {
+        const juce::ScopedLock hold(requestLock);
+        destroying = true;
+    }
     {
         const juce::ScopedLock hold(lifeline->lock);
         lifeline->processor = nullptr;
@@ -130,6 +140,9 @@ const juce::String CZSP::getName() const
 
 void CZSP::prepareToPlay(double sampleRate, int)
 {
+    // Before the host's audio thread runs, so that a program change it may
+    // send later does not have to start the thread.
+    startLoadingThread();
     EngineAccess engine(*this);
     instrument.setSampleRate(static_cast<float>(sampleRate));
 }

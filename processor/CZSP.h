@@ -183,6 +183,9 @@ private:
     void scanLibrary();
 
     void run() override;
+    // Starts the loading thread unless it runs; it then waits for requests
+    // for the processor's lifetime.
+    void startLoadingThread();
     void requestLoad(int index, juce::String path, bool applyIfUnchanged, bool synchronous,
                      std::unique_ptr<juce::MemoryBlock> state);
     void runLoad(LoadJob& job);

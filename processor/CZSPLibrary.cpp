@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "CZSPInternals.h"
+#include "Utf8Text.h"
 #include "files/SamplePath.h"
 
 namespace
@@ -67,7 +68,7 @@ void CZSP::scanLibrary()
         std::string name;
         ZInstrument::peekFile(path, false, name);
         instrumentFiles.add(file);
-        instrumentNames.add(juce::String::fromUTF8(name.c_str()));
+        instrumentNames.add(textOfUtf8(name));
     }
 }
 
@@ -183,7 +184,7 @@ juce::File CZSP::askUserForSampleFolder(const juce::String& sampleName)
 
 void CZSP::locateSample(const std::string& resolvedPath, char* reply)
 {
-    const juce::String path = juce::String::fromUTF8(resolvedPath.c_str());
+    const juce::String path = textOfUtf8(resolvedPath);
     juce::String found = locateSampleFile(path);
     // The message thread cannot wait for the user (the dialog is
     // asynchronous), so a synchronous load there searches only.

@@ -67,6 +67,7 @@ void CZSP::requestLoad(int index, juce::String path, bool applyIfUnchanged, bool
             if (!synchronous)
             {
                 queuedLoad = std::move(job);
+                startLoadingThread();
                 notify();
                 return;
             }

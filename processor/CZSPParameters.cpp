@@ -8,18 +8,7 @@
 // it replaces. The values hosts read are the engine fields the audio thread
 // (or a load) last published, or a change still waiting.
 
-#include <atomic>
-
 #include "CZSPInternals.h"
-
-namespace
-{
-// A state snapshot on another thread may read the field meanwhile.
-void storeSetting(float& field, float value)
-{
-    std::atomic_ref<float>(field).store(value, std::memory_order_relaxed);
-}
-} // namespace
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE("-Wdeprecated-declarations")
 
@@ -95,17 +84,17 @@ void CZSP::applyParameterRequests()
                                       &group->settings.sustainScale, &group->settings.releaseScale };
             if (*scales[index] != field)
             {
-                storeSetting(*scales[index], field);
+                *scales[index] = field;
                 groupChanged = true;
             }
             break;
         }
         case HostParameters::filterCutoff:
             filterChanged = instrument.settings.filterCutoff != field;
-            storeSetting(instrument.settings.filterCutoff, field);
+            instrument.settings.filterCutoff = field;
             break;
         default:
-            storeSetting(instrument.settings.glideTime, field);
+            instrument.settings.glideTime = field;
             break;
         }
     }

@@ -67,7 +67,15 @@ void CZSP::getStateInformation(juce::MemoryBlock& destData)
                 continue;
         }
 
-        StateBlock::Snapshot snapshot = StateBlock::takeSnapshot(instrument);
+        // The audio thread writes these blocks as it renders (controllers,
+        // group activation, parameter changes): the copy is made between two
+        // blocks, holding the wrappers' callback lock for its few microseconds.
+        StateBlock::Snapshot snapshot;
+        snapshot.groups.reserve(instrument.groups.size());
+        {
+            const juce::ScopedLock betweenBlocks(getCallbackLock());
+            StateBlock::takeSnapshot(instrument, snapshot);
+        }
         // Parameter changes the audio thread has not applied yet are part of
         // the state all the same.
         for (int index = 0; index < HostParameters::count; ++index)

@@ -1,6 +1,8 @@
 #include "StateBlock.h"
 
-#include <atomic>
+#include "Utf8Text.h"
+
+#include <cmath>
 #include <cstring>
 
 #include "engine/ZInstrument.h"
@@ -14,6 +16,12 @@ namespace
 // the pool, storage and streaming pairs, the player colour and the clip
 // setting stay as the instrument file has them.
 constexpr size_t restoredSettingOffsets[] = { 32, 36, 40, 44, 48, 52, 56, 60, 64, 68, 72, 76, 80, 84, 92, 96 };
+// Those of them that are floats: glide, volume, pan, LFO rate and depth,
+// reverb send, cutoff.
+constexpr bool isFloatSetting(size_t offset)
+{
+    return offset == 44 || offset == 48 || offset == 52 || offset == 68 || offset == 72 || offset == 76 || offset == 96;
+}
 
 void appendInt32(juce::MemoryBlock& destination, int32_t value)
 {
@@ -24,34 +32,19 @@ void appendInt32(juce::MemoryBlock& destination, int32_t value)
 
 int32_t readInt32(const uint8_t* bytes) { return static_cast<int32_t>(readLittleEndian32(bytes)); }
 
-// A settings block copied word by word with atomic loads: the audio thread
-// may store a parameter into it meanwhile (with an atomic store).
-template <typename Block>
-Block copiedWordByWord(const Block& source)
-{
-    static_assert(sizeof(Block) % 4 == 0 && alignof(Block) >= 4);
-    Block copy;
-    auto* words = const_cast<uint32_t*>(reinterpret_cast<const uint32_t*>(&source));
-    uint32_t values[sizeof(Block) / 4];
-    for (size_t k = 0; k < sizeof(Block) / 4; ++k)
-        values[k] = std::atomic_ref<uint32_t>(words[k]).load(std::memory_order_relaxed);
-    std::memcpy(&copy, values, sizeof copy);
-    return copy;
-}
 } // namespace
 
-Snapshot takeSnapshot(const ZInstrument& instrument)
+void takeSnapshot(const ZInstrument& instrument, Snapshot& snapshot)
 {
-    Snapshot snapshot;
-    snapshot.settings = copiedWordByWord(instrument.settings);
-    snapshot.groups.reserve(instrument.groups.size());
+    snapshot.settings = instrument.settings;
+    snapshot.groups.clear();
+    snapshot.currentGroup = -1;
     for (size_t g = 0; g < instrument.groups.size(); ++g)
     {
-        snapshot.groups.push_back(copiedWordByWord(instrument.groups[g]->settings));
+        snapshot.groups.push_back(instrument.groups[g]->settings);
         if (instrument.groups[g].get() == instrument.currentGroup && snapshot.currentGroup < 0)
             snapshot.currentGroup = static_cast<int32_t>(g);
     }
-    return snapshot;
 }
 
 std::string storedName(const juce::String& name)
@@ -89,6 +82,10 @@ bool split(const void* data, size_t size, juce::String& name, juce::MemoryBlock&
     if (zero == nullptr)
         return false;
     const auto nameLength = static_cast<size_t>(zero - bytes);
+    // Every name this player stores is UTF-8; one that is not names no file
+    // it could have saved.
+    if (!isWellFormedUtf8(reinterpret_cast<const char*>(bytes), nameLength))
+        return false;
     name = juce::String::fromUTF8(reinterpret_cast<const char*>(bytes), static_cast<int>(nameLength));
     rest.replaceAll(zero + 1, size - nameLength - 1);
     return true;
@@ -101,8 +98,17 @@ void applyTo(ZInstrument& instrument, const juce::MemoryBlock& rest)
 
     auto* settings = reinterpret_cast<uint8_t*>(&instrument.settings);
     for (const size_t offset : restoredSettingOffsets)
-        if (offset + 4 <= size)
-            std::memcpy(settings + offset, p + offset, 4);
+    {
+        if (offset + 4 > size)
+            continue;
+        float value;
+        std::memcpy(&value, p + offset, 4);
+        // A float that is not a finite number (a damaged block) would make the
+        // output not a number: the instrument keeps its own value.
+        if (isFloatSetting(offset) && !std::isfinite(value))
+            continue;
+        std::memcpy(settings + offset, p + offset, 4);
+    }
     instrument.applySettings();
 
     if (size < groupsOffset)

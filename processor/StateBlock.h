@@ -35,10 +35,10 @@ struct Snapshot
     int32_t currentGroup = -1;
 };
 
-// The engine's settings, group blocks and current group, as they are. Safe
-// while the audio thread renders and stores parameter changes (atomically)
-// into the blocks; not while a load or restore changes the engine.
-Snapshot takeSnapshot(const ZInstrument& instrument);
+// Fills `snapshot` with the engine's settings, group blocks and current group
+// as they are; with room for the groups reserved, it allocates nothing. The
+// caller keeps the audio thread and loads out of the engine meanwhile.
+void takeSnapshot(const ZInstrument& instrument, Snapshot& snapshot);
 
 // The UTF-8 bytes of `name`, cut after the last whole character that fits in
 // maxNameBytes.
@@ -48,12 +48,14 @@ std::string storedName(const juce::String& name);
 void append(juce::MemoryBlock& destination, const juce::String& name, const Snapshot& snapshot);
 
 // The name and the bytes after its zero byte. False when the block holds no
-// zero byte: a name that never ends leaves nothing whole to restore.
+// zero byte (a name that never ends leaves nothing whole to restore) or when
+// the name is not well-formed UTF-8.
 bool split(const void* data, size_t size, juce::String& name, juce::MemoryBlock& rest);
 
 // Copies the restored settings of `rest` (the bytes after the name) into the
 // engine, each part only as far as it is whole: every instrument setting
-// whose four bytes are there; the groups only when the count, the current
+// whose four bytes are there (a float only when it is a finite number); the
+// groups only when the count, the current
 // group and every stored group are there and the count matches the loaded
 // instrument's, which then keeps its own groups otherwise.
 void applyTo(ZInstrument& instrument, const juce::MemoryBlock& rest);

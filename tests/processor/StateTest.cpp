@@ -1,7 +1,9 @@
 // The state block hosts keep: its bytes, what a restore loads and applies,
 // and blocks that are short, cut or from another version of an instrument.
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "ProcessorFixture.h"
 #include "TestLibrary.h"
@@ -280,11 +282,28 @@ TEST_F(State, CutBlocksAreAppliedOnlyAsFarAsTheyAreWhole)
     }
 }
 
-TEST_F(State, ABlockWithoutAZeroByteDoesNothing)
+TEST_F(State, SettingsThatAreNotNumbersKeepTheInstrumentsValues)
+{
+    Bytes block = saved(*processor);
+    const Layout at { 9 };
+    putFloat(block, at.settings() + 48, std::nanf(""));                         // volume
+    putFloat(block, at.settings() + 52, std::numeric_limits<float>::infinity()); // pan
+    putFloat(block, at.settings() + 44, 33.0f);                                 // glide, a number
+    restore(*processor, block);
+    EXPECT_EQ(processor->instrument.settings.volume, 0.0f);
+    EXPECT_EQ(processor->instrument.settings.pan, 0.0f);
+    EXPECT_EQ(processor->instrument.settings.glideTime, 33.0f);
+}
+
+TEST_F(State, ABlockWithoutAZeroByteOrWithANameThatIsNotUtf8DoesNothing)
 {
     const Bytes before = saved(*processor);
     const Bytes noZero = { 'P', 'i', 'a', 'n', 'o', '.', 'z', 's', 'e' };
     restore(*processor, noZero);
+    Bytes malformed = before;
+    malformed[2] = 0xF4;  // "Pi\xF4no.zse"
+    putFloat(malformed, Layout { 9 }.settings() + 48, -20.0f);
+    restore(*processor, malformed);
     processor->setStateInformation(nullptr, 0);
     processor->setStateInformation(noZero.data(), -5);
     EXPECT_EQ(saved(*processor), before);
