@@ -42,8 +42,9 @@ if(ZSP_DEMO_LIBRARY)
     # The VST 3 and LV2 bundles are installed whole, their library folders
     # with them; the VST 2 library and the standalone player have theirs
     # beside them.
-    foreach(format_target destination IN ZIP_LISTS "ZarvoSamplerPlayer_VST;ZarvoSamplerPlayer_Standalone"
-                                                    "${ZSP_PLUGIN_INSTALL_ROOT}/.vst;${ZSP_STANDALONE_INSTALL_DIR}")
+    set(beside_targets ZarvoSamplerPlayer_VST ZarvoSamplerPlayer_Standalone)
+    set(beside_destinations "${ZSP_PLUGIN_INSTALL_ROOT}/.vst" "${ZSP_STANDALONE_INSTALL_DIR}")
+    foreach(format_target destination IN ZIP_LISTS beside_targets beside_destinations)
         install(DIRECTORY "$<TARGET_FILE_DIR:${format_target}>/$<TARGET_FILE_PREFIX:${format_target}>$<TARGET_FILE_BASE_NAME:${format_target}>.instruments"
             DESTINATION "${destination}" COMPONENT plugins)
     endforeach()
