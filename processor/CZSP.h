@@ -26,18 +26,21 @@
 //   queue, keyboardState, the engine's render state.
 // - Any host thread, the audio thread included: setParameter, getParameter,
 //   getParameterText (atomics only, never a lock), reset (skipped while a
-//   load owns the engine), the program calls and loadInstrument (a short
-//   lock around the request, never a wait for a load).
+//   load owns the engine), the program calls and asynchronous load requests
+//   (a short lock around the request, never a wait for a load).
 // - Message thread (or the thread a host uses for it): construction,
 //   destruction, prepareToPlay, the state calls, createEditor,
 //   showInformation, the list box, the end of each load and every call into
 //   the editor (CEditorLink).
 // - The thread that runs a load: the loading thread "ZSP Loading Thread" for
-//   asynchronous requests, the calling thread for synchronous ones. A load
+//   asynchronous requests (started by prepareToPlay or the first such
+//   request, then waiting for requests until destruction), the calling
+//   thread for synchronous ones (construction, state restores). A load
 //   owns the engine (engineLock) and keeps the audio thread out of it
 //   (suspendProcessing, the engine's loadingFlag) while it replaces the
 //   instrument and applies a restored state. Only one load, state restore or
-//   state snapshot owns the engine at a time.
+//   state snapshot owns the engine at a time; a snapshot copies the settings
+//   blocks between two audio blocks, under the wrappers' callback lock.
 // Requests (currentInstrumentPath, currentInstrumentIndex, the queued load)
 // are guarded by requestLock; the flags the editor reads are atomics.
 class CZSP : public juce::AudioProcessor,
