@@ -59,6 +59,10 @@ public:
     void process(float* const* channels, int numChannels, int numSamples);
     void applySettings();
     void resetControllers();
+    // Brings the instrument to the host's rate: the engine and LFO rates (the
+    // LFO keeps 44100 for a rate that is not positive), every zone's derived
+    // values, the master filter and the LFO increment.
+    void setSampleRate(float rate);
 
     // Instrument files.
     bool loadFromFile(const std::string& path);
@@ -135,6 +139,7 @@ private:
     void releaseNote(const ZEvent& event);
     void handleController(int number, int value);
     void updateAllZones();
+    void updateMasterFilter();
     void completePendingRefills();
 
     ZClock* clock;

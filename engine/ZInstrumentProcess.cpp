@@ -33,19 +33,31 @@ void ZInstrument::applySettings()
 
     lfo.setRate(settings.lfoRate);
     lfo.requestShape(settings.lfoShape);
-
-    if (hasMasterFilter(settings.filterType))
-    {
-        // A stored cutoff outside 0..1 (or not a number) is held to the range.
-        const float normalised = std::isfinite(settings.filterCutoff) ? std::clamp(settings.filterCutoff, 0.0f, 1.0f) : 0.0f;
-        const float cutoff = static_cast<float>(static_cast<int>(normalised * 19980.0f + 20.0f));
-        const int shape = settings.filterType - 1;
-        computeBiquad(filterLeft, shape, cutoff, sampleRate, 1.0f, 0.0f);
-        computeBiquad(filterRight, shape, cutoff, sampleRate, 1.0f, 0.0f);
-    }
+    updateMasterFilter();
 
     if (delegate != nullptr)
         delegate->instrumentChanged();
+}
+
+void ZInstrument::updateMasterFilter()
+{
+    if (!hasMasterFilter(settings.filterType))
+        return;
+    // A stored cutoff outside 0..1 (or not a number) is held to the range.
+    const float normalised = std::isfinite(settings.filterCutoff) ? std::clamp(settings.filterCutoff, 0.0f, 1.0f) : 0.0f;
+    const float cutoff = static_cast<float>(static_cast<int>(normalised * 19980.0f + 20.0f));
+    const int shape = settings.filterType - 1;
+    computeBiquad(filterLeft, shape, cutoff, sampleRate, 1.0f, 0.0f);
+    computeBiquad(filterRight, shape, cutoff, sampleRate, 1.0f, 0.0f);
+}
+
+void ZInstrument::setSampleRate(float rate)
+{
+    sampleRate = rate;
+    lfo.sampleRate = rate > 0.0f ? rate : 44100.0f;
+    lfo.setRate(settings.lfoRate);
+    updateAllZones();
+    updateMasterFilter();
 }
 
 void ZInstrument::process(float* const* channels, int numChannels, int numSamples)

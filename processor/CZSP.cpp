@@ -1,8 +1,11 @@
+// Construction and destruction, the block callback and the small answers the
+// processor gives hosts.
+
 #include "CZSP.h"
 
-#include "CNoteButtonMessage.h"
-#include "CNoteMirror.h"
+#include "CZSPInternals.h"
 #include "OpenFileLimit.h"
+#include "PluginIdentity.h"
 
 namespace
 {
@@ -20,6 +23,31 @@ bool isMirroredStatus(int statusNibble)
 {
     return statusNibble == 0x90 || statusNibble == 0x80 || statusNibble == 0xE0 || statusNibble == 0xB0;
 }
+
+juce::PropertiesFile::Options settingsOptions()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = "pluginsettings";
+    options.filenameSuffix = "dat";
+    options.folderName = "Zarvo Sampler Player";
+    options.osxLibrarySubFolder = "Application Support";
+    options.commonToAllUsers = false;
+    options.ignoreCaseOfKeyNames = true;
+    options.doNotSave = false;
+    options.millisecondsBeforeSaving = 3000;
+    options.storageFormat = juce::PropertiesFile::storeAsBinary;
+    options.processLock = nullptr;
+    return options;
+}
+
+// The folder beside the library file named after it: /a/Player.so gives
+// /a/Player.instruments. No folder when the library file is not known.
+juce::String libraryFolderOf(const juce::File& libraryFile)
+{
+    if (libraryFile.getFullPathName().isEmpty())
+        return {};
+    return libraryFile.getSiblingFile(libraryFile.getFileNameWithoutExtension() + ".instruments").getFullPathName();
+}
 } // namespace
 
 juce::AudioProcessor::BusesProperties CZSP::outputBusLayout()
@@ -30,27 +58,93 @@ juce::AudioProcessor::BusesProperties CZSP::outputBusLayout()
     return buses;
 }
 
-CZSP::CZSP() : juce::AudioProcessor(outputBusLayout())
+CZSP::CZSP() : CZSP(ownLibraryFile())
 {
-    // Denormal samples are flushed on the thread that builds the processor
-    // too, not only inside the block callback.
-    juce::FloatVectorOperations::disableDenormalisedNumberSupport();
 }
 
-CZSP::~CZSP() = default;
+CZSP::CZSP(const juce::File& libraryFile)
+    : juce::AudioProcessor(outputBusLayout()), juce::Thread("ZSP Loading Thread"), lifeline(std::make_shared<Lifeline>())
+{
+    lifeline->processor = this;
+
+    lookAndFeel.setColour(juce::TextButton::buttonColourId, juce::Colour(0xFFFFFAFAu));
+    lookAndFeel.setColour(juce::ScrollBar::thumbColourId, juce::Colour(0xFFD3D3D3u));
+    lookAndFeel.setColour(juce::ProgressBar::backgroundColourId, juce::Colour(0xFF00FFFFu));
+    lookAndFeel.setColour(juce::ProgressBar::foregroundColourId, juce::Colour(0xFF87CEEBu));
+
+    settingsFile = std::make_unique<juce::PropertiesFile>(settingsOptions());
+
+    // Flush-to-zero and denormals-are-zero on the thread that builds the
+    // processor too, not only inside the block callback.
+    juce::FloatVectorOperations::disableDenormalisedNumberSupport();
+
+    libraryFolder = libraryFolderOf(libraryFile);
+    const PluginIdentity& identity = pluginIdentity();
+    productName = identity.productName;
+    vendorName = identity.vendorName;
+
+    scanLibrary();
+    juce::LookAndFeel::setDefaultLookAndFeel(&lookAndFeel);
+
+    instrument.delegate = this;
+    publishParameters();
+
+    if (!instrumentFiles.isEmpty())
+        loadInstrument(0, {}, false, true);
+}
+
+CZSP::~CZSP()
+{
+    stopLoadingThread();
+    sampleFolderChooser.reset();
+    if (settingsFile->needsToBeSaved())
+        settingsFile->save();
+    settingsFile.reset();
+    if (&juce::LookAndFeel::getDefaultLookAndFeel() == &lookAndFeel)
+        juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
+    instrument.delegate = nullptr;
+}
+
+void CZSP::startLoadingThread()
+{
+    // Never in the constructor: the thread must not see a processor whose
+    // construction (a subclass's included) is still running.
+    const juce::ScopedLock hold(requestLock);
+    if (!destroying && !isThreadRunning())
+        startThread(juce::Thread::Priority::low);
+}
+
+void CZSP::stopLoadingThread()
+{
+    // From here on nothing posted to the message thread touches the processor,
+    // no request starts the thread again, and a running load ends at its next
+    // progress report or wait.
+    {
+        const juce::ScopedLock hold(requestLock);
+        destroying = true;
+    }
+    {
+        const juce::ScopedLock hold(lifeline->lock);
+        lifeline->processor = nullptr;
+    }
+    signalThreadShouldExit();
+    notify();
+    if (!waitForThreadToExit(1000))
+        waitForThreadToExit(-1);  // the engine goes only once the loading thread has ended
+}
 
 const juce::String CZSP::getName() const
 {
-    return JucePlugin_Name;
+    return productName;
 }
 
 void CZSP::prepareToPlay(double sampleRate, int)
 {
-    instrument.sampleRate = static_cast<float>(sampleRate);
-    instrument.lfo.sampleRate = sampleRate > 0.0 ? static_cast<float>(sampleRate) : 44100.0f;
-    for (auto& group : instrument.groups)
-        for (auto& zone : group->zones)
-            zone->updateDerived();
+    // Before the host's audio thread runs, so that a program change it may
+    // send later does not have to start the thread.
+    startLoadingThread();
+    EngineAccess engine(*this);
+    instrument.setSampleRate(static_cast<float>(sampleRate));
 }
 
 void CZSP::releaseResources()
@@ -61,9 +155,10 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
 {
     juce::ScopedNoDenormals noDenormals;
 
-    auto* const editor = getActiveEditor();
-    auto* const mirror = dynamic_cast<CNoteMirror*>(editor);
     const bool offline = isNonRealtime();
+    const bool mirror = !offline && noteMirroring.load(std::memory_order_relaxed);
+    if (!instrument.loadingFlag)
+        applyParameterRequests();
 
     for (const auto event : midiMessages)
     {
@@ -71,11 +166,10 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
             continue;
 
         const int status = event.data[0];
-        if (!offline && mirror != nullptr && editor->isVisible() && isMirroredStatus(status & 0xF0))
+        if (mirror && isMirroredStatus(status & 0xF0))
         {
-            const auto message = event.getMessage();
-            mirror->getKeyboardState().processNextMidiEvent(message);
-            mirror->postNoteMessage(new CNoteButtonMessage(message));
+            keyboardState.processNextMidiEvent(event.getMessage());
+            noteEvents.push(event.data, event.numBytes, event.samplePosition);
         }
 
         const int data1 = event.numBytes > 1 ? event.data[1] : 0;
@@ -110,6 +204,11 @@ void CZSP::updateMeters(const juce::AudioBuffer<float>& buffer)
 
 void CZSP::reset()
 {
+    // A load that owns the engine ends every voice anyway; reset never waits
+    // for it (hosts may call it from their audio thread).
+    std::unique_lock<std::mutex> engine(engineLock, std::try_to_lock);
+    if (!engine.owns_lock())
+        return;
     for (auto& voice : instrument.voices)
         if (voice->isActive())
             voice->release();
@@ -117,7 +216,20 @@ void CZSP::reset()
 
 bool CZSP::isBusesLayoutSupported(const BusesLayout& layouts) const
 {
-    return layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+    if (layouts.getMainOutputChannelSet() != juce::AudioChannelSet::stereo())
+        return false;
+    // The engine writes group output n to channels 2n and 2n + 1 of the
+    // host's buffer, which holds the channels of all enabled buses one after
+    // the other. A bus of another width would shift every later pair, and
+    // groups would play on the wrong outputs; so every other bus is a stereo
+    // pair or off.
+    for (int bus = 1; bus < layouts.outputBuses.size(); ++bus)
+    {
+        const auto& set = layouts.outputBuses.getReference(bus);
+        if (set != juce::AudioChannelSet::stereo() && !set.isDisabled())
+            return false;
+    }
+    return true;
 }
 
 double CZSP::getTailLengthSeconds() const
@@ -145,39 +257,37 @@ bool CZSP::hasEditor() const
     return true;
 }
 
-// Until the instrument library is read, the loaded instrument is the one
-// program there is.
-int CZSP::getNumPrograms()
+void CZSP::showInformation()
 {
-    return 1;
+    onMessageThread([](CZSP& processor) {
+        const juce::String vendorLine = processor.getCurrentInstrumentPath().isNotEmpty() ? processor.vendorName
+                                                                                          : juce::String("No instrument loaded");
+        const juce::String message = "\nVendor: " + vendorLine + "\nEngine Version: " + juce::String(2.58, 2) + "\n"
+                                   + "Player Version: " + "2.59";
+        const juce::Colour background = juce::Colour(processor.instrument.settings.playerColour).withAlpha(juce::uint8 { 0xFF });
+
+        auto* box = new juce::AlertWindow(processor.productName, message, juce::MessageBoxIconType::NoIcon);
+        box->setColour(juce::AlertWindow::backgroundColourId, background);
+        box->setColour(juce::AlertWindow::textColourId, background.contrasting(1.0f));
+        box->addButton("OK", 1, juce::KeyPress(juce::KeyPress::returnKey));
+        // The box owns itself: it outlives neither its button nor, if the
+        // plugin goes first, anything of the processor.
+        box->enterModalState(true, nullptr, true);
+    });
 }
 
-int CZSP::getCurrentProgram()
+void CZSP::onMessageThread(std::function<void(CZSP&)> call)
 {
-    return 0;
-}
-
-void CZSP::setCurrentProgram(int)
-{
-}
-
-const juce::String CZSP::getProgramName(int index)
-{
-    return index == 0 ? juce::String::fromUTF8(instrument.name.c_str()) : juce::String();
-}
-
-void CZSP::changeProgramName(int, const juce::String&)
-{
-}
-
-// The processor keeps no state of its own yet: hosts store an empty block.
-void CZSP::getStateInformation(juce::MemoryBlock& destData)
-{
-    destData.reset();
-}
-
-void CZSP::setStateInformation(const void*, int)
-{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+    {
+        call(*this);
+        return;
+    }
+    juce::MessageManager::callAsync([life = lifeline, call = std::move(call)] {
+        const juce::ScopedLock hold(life->lock);
+        if (life->processor != nullptr)
+            call(*life->processor);
+    });
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()

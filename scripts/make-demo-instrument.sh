@@ -6,8 +6,9 @@
 #
 # BUILD_DIR is a build folder holding tools/zse-build/zse-build. OUT_DIR gets
 # samples/*.wav (synthesised with sox), demo.json (the description),
-# demo.zse (the instrument, samples embedded) and demo.mid (a short piece
-# written byte by byte below). Render it with
+# demo.zse (the instrument, samples embedded), demo-pad.json and demo-pad.zse
+# (a second instrument: the pad alone over the whole keyboard) and demo.mid
+# (a short piece written byte by byte below). Render it with
 #
 #   BUILD_DIR/tools/zsp-render/zsp-render --instrument OUT_DIR/demo.zse \
 #       --midi OUT_DIR/demo.mid --output OUT_DIR/demo.wav
@@ -56,6 +57,23 @@ cat > "$out/demo.json" <<'EOF'
 }
 EOF
 "$builder" "$out/demo.json" "$out/demo.zse"
+
+cat > "$out/demo-pad.json" <<'EOF'
+{
+  "name": "Demo Pad",
+  "vendor": "Zarvo",
+  "settings": { "voiceCount": 16, "volume": -8, "reverbSend": 0.3, "playerColour": "0xff3a2f5a" },
+  "groups": [
+    { "name": "Pad", "settings": { "active": 1 },
+      "zones": [
+        { "sample": "samples/pad-a4.wav",
+          "settings": { "rootKey": 69, "playMode": 2, "loopStart": 44100, "loopEnd": 88200,
+                        "attack": 120, "release": 700, "ignoreVelocity": 1 } }
+      ] }
+  ]
+}
+EOF
+"$builder" "$out/demo-pad.json" "$out/demo-pad.zse"
 
 # The demo piece: a Standard MIDI File (format 1, 480 ticks per quarter,
 # 96 bpm) with a tempo track and a track of notes, written byte by byte.

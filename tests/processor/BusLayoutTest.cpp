@@ -39,10 +39,38 @@ TEST_F(Buses, OnlyAStereoMainOutputIsAccepted)
 
     EXPECT_TRUE(processor.checkBusesLayoutSupported(layoutWithMain(stereo, stereo)));
     EXPECT_TRUE(processor.checkBusesLayoutSupported(layoutWithMain(stereo, disabled)));
-    EXPECT_TRUE(processor.checkBusesLayoutSupported(layoutWithMain(stereo, mono)));
     EXPECT_FALSE(processor.checkBusesLayoutSupported(layoutWithMain(mono, stereo)));
     EXPECT_FALSE(processor.checkBusesLayoutSupported(layoutWithMain(disabled, stereo)));
     EXPECT_FALSE(processor.checkBusesLayoutSupported(layoutWithMain(juce::AudioChannelSet::create5point1(), stereo)));
+}
+
+// The host's buffer holds the enabled buses' channels one after another and
+// group output n plays on channels 2n, 2n + 1: a bus of another width would
+// move every later output.
+TEST_F(Buses, LaterBusesAreStereoPairsOrOff)
+{
+    const auto stereo = juce::AudioChannelSet::stereo();
+    const auto disabled = juce::AudioChannelSet::disabled();
+    struct Case
+    {
+        int bus;
+        juce::AudioChannelSet set;
+        bool accepted;
+    };
+    const Case cases[] = {
+        { 1, juce::AudioChannelSet::mono(), false },
+        { 1, juce::AudioChannelSet::create5point1(), false },
+        { 15, juce::AudioChannelSet::mono(), false },
+        { 7, juce::AudioChannelSet::quadraphonic(), false },
+        { 1, disabled, true },
+        { 15, disabled, true },
+    };
+    for (const Case& c : cases)
+    {
+        auto layout = layoutWithMain(stereo, stereo);
+        layout.outputBuses.getReference(c.bus) = c.set;
+        EXPECT_EQ(processor.checkBusesLayoutSupported(layout), c.accepted) << "bus " << c.bus + 1 << " " << c.set.getDescription();
+    }
 }
 
 TEST_F(Buses, HostCanRunWithOnlyTheFirstOutput)

@@ -1,8 +1,10 @@
 // prepareToPlay, reset and the small host-facing answers of the processor.
 
 #include "OpenFileLimit.h"
+#include "PluginIdentity.h"
 #include "ProcessorFixture.h"
 
+#include <cmath>
 #include <sys/resource.h>
 
 namespace
@@ -22,6 +24,37 @@ TEST_F(Lifecycle, PrepareWithoutARateKeepsTheLfoRunningAt44100)
     processor.prepareToPlay(0.0, 64);
     EXPECT_EQ(processor.instrument.sampleRate, 0.0f);
     EXPECT_EQ(processor.instrument.lfo.sampleRate, 44100.0f);
+}
+
+// An instrument loaded before the host's rate is known must not keep the
+// master filter and the LFO at 44.1 kHz.
+TEST_F(Lifecycle, PrepareBringsTheMasterFilterAndTheLfoToTheHostRate)
+{
+    ZInstrument& engine = processor.instrument;
+    engine.settings.filterType = 1;
+    engine.settings.filterCutoff = 0.1f;
+    engine.settings.lfoRate = 3.0f;
+    engine.applySettings();
+    const float b0At44100 = engine.filterLeft.b0;
+
+    processor.prepareToPlay(96000.0, 64);
+
+    // 3 Hz over a 256-point table in 8.24 fixed point: 3 * 256 / 96000 * 2^24.
+    EXPECT_EQ(engine.lfo.phaseIncrement, 134217u);
+    ZInstrument reference;
+    reference.sampleRate = 96000.0f;
+    reference.settings.filterType = 1;
+    reference.settings.filterCutoff = 0.1f;
+    reference.applySettings();
+    EXPECT_NE(engine.filterLeft.b0, b0At44100);
+    EXPECT_EQ(engine.filterLeft.b0, reference.filterLeft.b0);
+    EXPECT_EQ(engine.filterRight.a1, reference.filterRight.a1);
+    EXPECT_EQ(engine.filterRight.a2, reference.filterRight.a2);
+
+    processor.prepareToPlay(0.0, 64);
+    EXPECT_TRUE(std::isfinite(engine.filterLeft.b0));
+    // 3 * 256 / 44100 * 2^24
+    EXPECT_EQ(engine.lfo.phaseIncrement, 292174u);
 }
 
 TEST_F(Lifecycle, PrepareRecomputesEveryZoneOfEveryGroup)
@@ -64,8 +97,10 @@ TEST_F(Lifecycle, InstrumentIdentityAnswers)
     EXPECT_FALSE(processor.producesMidi());
     EXPECT_TRUE(processor.hasEditor());
     EXPECT_EQ(processor.getTailLengthSeconds(), 0.0);
-    processor.instrument.name = "Grand Piano";
-    EXPECT_EQ(processor.getProgramName(0), "Grand Piano");
+    // Programs are the library's instruments; this processor has none.
+    EXPECT_EQ(processor.getNumPrograms(), 0);
+    EXPECT_EQ(processor.getProgramName(0), "");
+    EXPECT_EQ(processor.getName(), pluginIdentity().productName);
 }
 
 TEST(OpenFileLimit, RaisesTheSoftLimitAsFarAsAllowedAndNeverLowersIt)

@@ -28,6 +28,10 @@ protected:
 // write past the end of its array land here.
 struct GuardedProcessor : CZSP
 {
+    // The loading thread (started by prepareToPlay) ends before this part of
+    // the object goes.
+    ~GuardedProcessor() override { stopLoadingThread(); }
+
     std::array<float, 16> guard;
 };
 } // namespace

@@ -28,7 +28,7 @@ void expectEvent(const ZEvent& event, int status, int data1, int data2, int posi
 
 TEST_F(MidiForwarding, SysexBetweenTwoNotesReachesNeitherEngineNorEditor)
 {
-    auto& mirror = openEditor();
+    openEditor();
     auto midi = notesAroundSysex();
     const auto events = queuedEvents(midi);
 
@@ -36,11 +36,12 @@ TEST_F(MidiForwarding, SysexBetweenTwoNotesReachesNeitherEngineNorEditor)
     expectEvent(events[0], 0x90, 60, 100, 10);
     expectEvent(events[1], 0x91, 64, 90, 150);
 
-    ASSERT_EQ(mirror.posted.size(), 2u);
-    EXPECT_TRUE(mirror.posted[0]->message.isNoteOn());
-    EXPECT_EQ(mirror.posted[0]->message.getTimeStamp(), 10.0);
-    EXPECT_EQ(mirror.posted[1]->message.getNoteNumber(), 64);
-    EXPECT_EQ(mirror.posted[1]->message.getTimeStamp(), 150.0);
+    const auto mirrored = mirroredEvents();
+    ASSERT_EQ(mirrored.size(), 2u);
+    EXPECT_EQ(mirrored[0].bytes[0], 0x90);
+    EXPECT_EQ(mirrored[0].samplePosition, 10);
+    EXPECT_EQ(mirrored[1].bytes[1], 64);
+    EXPECT_EQ(mirrored[1].samplePosition, 150);
 }
 
 TEST_F(MidiForwarding, BothNotesAroundSysexSoundFromTheirPositions)
@@ -66,14 +67,14 @@ TEST_F(MidiForwarding, HostBufferIsEmptyAfterTheBlock)
 
 TEST_F(MidiForwarding, ProgramChangeReachesEngineButIsNotMirrored)
 {
-    auto& mirror = openEditor();
+    openEditor();
     juce::MidiBuffer midi;
     midi.addEvent(juce::MidiMessage::programChange(4, 17), 5);
     const auto events = queuedEvents(midi);
 
     ASSERT_EQ(events.size(), 1u);
     expectEvent(events[0], 0xC3, 17, 0, 5);
-    EXPECT_TRUE(mirror.posted.empty());
+    EXPECT_TRUE(mirroredEvents().empty());
 }
 
 TEST_F(MidiForwarding, MissingDataBytesArePassedAsZeroAndSystemMessagesKeepTheirLowNibble)
@@ -92,7 +93,7 @@ TEST_F(MidiForwarding, MissingDataBytesArePassedAsZeroAndSystemMessagesKeepTheir
 
 TEST_F(MidiForwarding, NotesControllersAndBendAreMirroredInOrder)
 {
-    auto& mirror = openEditor();
+    openEditor();
     juce::MidiBuffer midi;
     midi.addEvent(juce::MidiMessage::noteOn(1, 60, juce::uint8 { 100 }), 0);
     midi.addEvent(juce::MidiMessage::controllerEvent(1, 64, 127), 3);
@@ -101,29 +102,36 @@ TEST_F(MidiForwarding, NotesControllersAndBendAreMirroredInOrder)
     midi.addEvent(juce::MidiMessage::noteOff(1, 62), 9);
     queuedEvents(midi);
 
-    ASSERT_EQ(mirror.posted.size(), 4u);
-    EXPECT_TRUE(mirror.posted[0]->message.isNoteOn());
-    EXPECT_TRUE(mirror.posted[1]->message.isController());
-    EXPECT_TRUE(mirror.posted[2]->message.isPitchWheel());
-    EXPECT_TRUE(mirror.posted[3]->message.isNoteOff());
-    EXPECT_EQ(mirror.posted[3]->message.getTimeStamp(), 9.0);
-    EXPECT_TRUE(mirror.keyboard.isNoteOn(1, 60));
+    const auto mirrored = mirroredEvents();
+    ASSERT_EQ(mirrored.size(), 4u);
+    EXPECT_EQ(mirrored[0].bytes[0], 0x90);
+    EXPECT_EQ(mirrored[1].bytes[0], 0xB0);
+    EXPECT_EQ(mirrored[1].bytes[1], 64);
+    EXPECT_EQ(mirrored[1].bytes[2], 127);
+    // Pitch bend 10000: LSB 10000 & 127 = 16, MSB 10000 >> 7 = 78.
+    EXPECT_EQ(mirrored[2].bytes[0], 0xE0);
+    EXPECT_EQ(mirrored[2].bytes[1], 16);
+    EXPECT_EQ(mirrored[2].bytes[2], 78);
+    EXPECT_EQ(mirrored[3].bytes[0], 0x80);
+    EXPECT_EQ(mirrored[3].size, 3);
+    EXPECT_EQ(mirrored[3].samplePosition, 9);
+    EXPECT_TRUE(processor.keyboardState.isNoteOn(1, 60));
 }
 
 TEST_F(MidiForwarding, HiddenEditorReceivesNothingWhileNotesStillPlay)
 {
     addConstantZone(*processor.instrument.groups.front(), 0.5f);
-    auto& mirror = openEditor(false);
+    openEditor(false);
     juce::MidiBuffer midi;
     midi.addEvent(juce::MidiMessage::noteOn(1, 60, juce::uint8 { 100 }), 4);
     const auto out = run(midi);
 
-    EXPECT_TRUE(mirror.posted.empty());
-    EXPECT_FALSE(mirror.keyboard.isNoteOn(1, 60));
+    EXPECT_TRUE(mirroredEvents().empty());
+    EXPECT_FALSE(processor.keyboardState.isNoteOn(1, 60));
     EXPECT_EQ(firstSound(out, 0), 4);
 }
 
-TEST_F(MidiForwarding, EditorThatCannotMirrorIsLeftAlone)
+TEST_F(MidiForwarding, EditorThatDoesNotAskForMirroringGetsNothing)
 {
     CZSP plain;
     std::unique_ptr<juce::AudioProcessorEditor> generic(plain.createEditorIfNeeded());
@@ -134,18 +142,46 @@ TEST_F(MidiForwarding, EditorThatCannotMirrorIsLeftAlone)
     juce::AudioBuffer<float> buffer(2, blockSize);
     plain.processBlock(buffer, midi);
     EXPECT_TRUE(midi.isEmpty());
+    CMidiEventQueue::Event event;
+    EXPECT_FALSE(plain.takeMirroredEvent(event));
+    EXPECT_FALSE(plain.keyboardState.isNoteOn(1, 60));
+}
+
+TEST_F(MidiForwarding, AFullQueueDropsNewEventsAndKeepsTheFirstOnes)
+{
+    openEditor();
+    const int blocks = static_cast<int>(CMidiEventQueue::capacity) / 100 + 2;
+    for (int block = 0; block < blocks; ++block)
+    {
+        juce::MidiBuffer midi;
+        for (int k = 0; k < 100; ++k)
+            midi.addEvent(juce::MidiMessage::controllerEvent(1, 1, (block * 100 + k) % 128), k);
+        run(midi);
+    }
+    const auto mirrored = mirroredEvents();
+    ASSERT_EQ(mirrored.size(), CMidiEventQueue::capacity);
+    for (size_t k = 0; k < mirrored.size(); ++k)
+        ASSERT_EQ(mirrored[k].bytes[2], k % 128) << k;
+
+    // Drained, it takes events again.
+    juce::MidiBuffer midi;
+    midi.addEvent(juce::MidiMessage::noteOn(1, 61, juce::uint8 { 1 }), 0);
+    run(midi);
+    const auto next = mirroredEvents();
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(next[0].bytes[1], 61);
 }
 
 TEST_F(MidiForwarding, OfflineNotesPlayButAreNotMirrored)
 {
     addConstantZone(*processor.instrument.groups.front(), 0.5f);
-    auto& mirror = openEditor();
+    openEditor();
     processor.setNonRealtime(true);
     juce::MidiBuffer midi;
     midi.addEvent(juce::MidiMessage::noteOn(1, 60, juce::uint8 { 100 }), 12);
     const auto out = run(midi);
 
     EXPECT_EQ(firstSound(out, 0), 12);
-    EXPECT_TRUE(mirror.posted.empty());
-    EXPECT_FALSE(mirror.keyboard.isNoteOn(1, 60));
+    EXPECT_TRUE(mirroredEvents().empty());
+    EXPECT_FALSE(processor.keyboardState.isNoteOn(1, 60));
 }

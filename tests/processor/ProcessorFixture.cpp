@@ -1,8 +1,88 @@
 #include "ProcessorFixture.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "support/MemorySound.h"
+
+namespace juce
+{
+// JUCE's own step of its message loop (the tests have no running loop).
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+}
+
+TestProcessor::TestProcessor(const juce::File& libraryFile) : CZSP(libraryFile)
+{
+}
+
+TestProcessor::~TestProcessor()
+{
+    // The loading thread calls the overrides below: it ends before they go.
+    stopLoadingThread();
+}
+
+std::vector<std::string> TestProcessor::namesSeenLoading()
+{
+    const std::lock_guard<std::mutex> hold(namesLock);
+    return names;
+}
+
+bool TestProcessor::loadProgress(float progress, const std::string& groupName, const std::string& sampleName)
+{
+    {
+        const std::lock_guard<std::mutex> hold(namesLock);
+        if (names.empty() || names.back() != instrument.name)
+            names.push_back(instrument.name);
+    }
+    if (onLoadProgress)
+        onLoadProgress();
+    return CZSP::loadProgress(progress, groupName, sampleName);
+}
+
+void TestProcessor::askForSampleFolder(const juce::String& sampleName, const juce::File& startFolder,
+                                       std::function<void(const juce::File&)> chosen)
+{
+    ++folderQuestions;
+    if (folderAnswer)
+        folderAnswer(sampleName, startFolder, std::move(chosen));
+}
+
+void hostBlock(juce::AudioProcessor& processor, juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    const juce::ScopedLock hold(processor.getCallbackLock());
+    if (processor.isSuspended())
+    {
+        buffer.clear();
+        midi.clear();
+    }
+    else
+        processor.processBlock(buffer, midi);
+}
+
+void pumpMessages(int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32>(milliseconds);
+    do
+    {
+        while (juce::dispatchNextMessageOnSystemQueue(true))
+        {
+        }
+        if (milliseconds > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (juce::Time::getMillisecondCounter() < end);
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMilliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32>(timeoutMilliseconds);
+    while (!done())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return done();
+        pumpMessages(1);
+    }
+    return true;
+}
 
 ProcessorFixture::ProcessorFixture()
 {
@@ -17,11 +97,12 @@ ProcessorFixture::~ProcessorFixture()
     editor.reset();
 }
 
-RecordingEditor& ProcessorFixture::openEditor(bool visible)
+FakeEditor& ProcessorFixture::openEditor(bool visible)
 {
     editor.reset(processor.createEditorIfNeeded());
     editor->setVisible(visible);
-    return dynamic_cast<RecordingEditor&>(*editor);
+    processor.setNoteMirroring(visible);
+    return dynamic_cast<FakeEditor&>(*editor);
 }
 
 ZGroup& ProcessorFixture::addGroup(int output, float pan)
@@ -69,6 +150,15 @@ std::vector<ZEvent> ProcessorFixture::queuedEvents(juce::MidiBuffer& midi)
     processor.instrument.loadingFlag = false;
     std::vector<ZEvent> events = processor.instrument.pendingEvents;
     processor.instrument.pendingEvents.clear();
+    return events;
+}
+
+std::vector<CMidiEventQueue::Event> ProcessorFixture::mirroredEvents()
+{
+    std::vector<CMidiEventQueue::Event> events;
+    CMidiEventQueue::Event event;
+    while (processor.takeMirroredEvent(event))
+        events.push_back(event);
     return events;
 }
 

@@ -1,10 +1,21 @@
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
 // The processor and its editors expect JUCE's message manager on this thread.
+// The settings file goes to a scratch home folder, never the user's.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    juce::ScopedJuceInitialiser_GUI messageManager;
-    return RUN_ALL_TESTS();
+    char home[] = "/tmp/zsp-processor-home-XXXXXX";
+    if (mkdtemp(home) != nullptr)
+        setenv("HOME", home, 1);
+    int result = 0;
+    {
+        juce::ScopedJuceInitialiser_GUI messageManager;
+        result = RUN_ALL_TESTS();
+    }
+    juce::File(home).deleteRecursively();
+    return result;
 }

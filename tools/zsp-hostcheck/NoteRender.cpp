@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-std::vector<BusSound> renderNote(juce::AudioPluginInstance& plugin, int blockSize, const NoteRequest& request)
+std::vector<BusSound> renderNote(juce::AudioPluginInstance& plugin, int blockSize, const NoteRequest& request,
+                                 std::vector<float>* samples)
 {
     const int busCount = plugin.getBusCount(false);
     std::vector<BusSound> sounds(static_cast<size_t>(busCount));
@@ -28,6 +29,9 @@ std::vector<BusSound> renderNote(juce::AudioPluginInstance& plugin, int blockSiz
             midi.addEvent(juce::MidiMessage::noteOff(request.channel, request.note), 0);
 
         plugin.processBlock(buffer, midi);
+        if (samples != nullptr)
+            for (int c = 0; c < channels; ++c)
+                samples->insert(samples->end(), buffer.getReadPointer(c), buffer.getReadPointer(c) + blockSize);
 
         for (int bus = 0; bus < busCount; ++bus)
         {
@@ -55,4 +59,17 @@ std::vector<BusSound> renderNote(juce::AudioPluginInstance& plugin, int blockSiz
         sounds[bus].rms = count > 0 ? std::sqrt(sumOfSquares[bus] / count) : 0.0;
     }
     return sounds;
+}
+
+void renderSilence(juce::AudioPluginInstance& plugin, int blockSize, int blocks)
+{
+    const int channels = juce::jmax(plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels());
+    juce::AudioBuffer<float> buffer(channels, blockSize);
+    juce::MidiBuffer midi;
+    for (int block = 0; block < blocks; ++block)
+    {
+        buffer.clear();
+        midi.clear();
+        plugin.processBlock(buffer, midi);
+    }
 }

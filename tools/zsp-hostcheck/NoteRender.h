@@ -26,5 +26,10 @@ struct NoteRequest
 // Plays one note through the plugin's block callback the way a host does: the
 // note-on at the start of the first block, the note-off at the start of block
 // `heldBlocks`, then `releaseBlocks` more blocks. The plugin must be prepared
-// for `blockSize`.
-std::vector<BusSound> renderNote(juce::AudioPluginInstance& plugin, int blockSize, const NoteRequest& request);
+// for `blockSize`. With `samples`, every output sample is kept there too,
+// block after block, channel after channel.
+std::vector<BusSound> renderNote(juce::AudioPluginInstance& plugin, int blockSize, const NoteRequest& request,
+                                 std::vector<float>* samples = nullptr);
+
+// Runs `blocks` blocks without MIDI.
+void renderSilence(juce::AudioPluginInstance& plugin, int blockSize, int blocks);
