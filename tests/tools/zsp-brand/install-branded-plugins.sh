@@ -11,6 +11,9 @@ rm -rf "$folder"
 mkdir -p "$folder/vst3" "$folder/vst" "$folder/lv2"
 cp -a "$vst3" "$folder/vst3/"
 cp -a "$vst2" "$folder/vst/"
+# The VST 2 library's instruments lie beside it, not inside a bundle.
+library="${vst2%.so}.instruments"
+[ ! -d "$library" ] || cp -a "$library" "$folder/vst/"
 cp -a "$lv2" "$folder/lv2/"
-"$brand" --product 'Acme Konzertsflügel "Grand" Edition No1' --vendor 'Acme Audio Instruments GmbH' --id AcGP \
+"$brand" --product 'Acme Konzertsflügel "Grand" Edition No1' --vendor 'Acme Audio Instruments GmbH' --id AcGP --instruments \
     "$folder/vst3/$(basename "$vst3")" "$folder/vst/$(basename "$vst2")" "$folder/lv2/$(basename "$lv2")"
