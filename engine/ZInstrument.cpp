@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "engine/InstrumentReader.h"
 #include "engine/ZDSVoice.h"
-#include "engine/ZStreamingThread.h"
 
 InstrumentSettings ZInstrument::defaultSettings()
 {
@@ -138,6 +138,16 @@ ZGroup* ZInstrument::addGroup(const std::string& groupName)
     activeGroups.reserve(groups.size());
     currentGroup = groups.back().get();
     return currentGroup;
+}
+
+bool ZInstrument::loadFromFile(const std::string& path)
+{
+    return InstrumentReader(*this, path).load();
+}
+
+uint32_t ZInstrument::peekFile(const std::string& path, bool wantVendor, std::string& text)
+{
+    return InstrumentReader::peek(path, wantVendor, text);
 }
 
 void ZInstrument::activateGroup(ZGroup* group)

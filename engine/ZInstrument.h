@@ -12,17 +12,10 @@
 #include "engine/ZPlatform.h"
 #include "engine/ZReverb.h"
 #include "engine/ZSEDelegate.h"
+#include "engine/ZStreamingThread.h"
 #include "engine/ZVoice.h"
 #include "engine/ZZone.h"
 #include "files/ZSoundFile.h"
-
-// Serviced by the process-wide streaming thread.
-class ZSEThreadClient
-{
-public:
-    virtual ~ZSEThreadClient() = default;
-    virtual void serviceStreams() = 0;
-};
 
 class ZInstrument : public ZSEThreadClient
 {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 #include "files/SamplePath.h"
 
 namespace

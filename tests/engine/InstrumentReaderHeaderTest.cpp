@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 
 namespace
 {
