@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/MidiNumbers.h"
+
 // One queued MIDI message: 8 bytes, as the engine's queue holds it.
 struct ZEvent
 {
@@ -12,7 +14,10 @@ struct ZEvent
 
     int statusNibble() const { return status & 0xF0; }
     int channel() const { return status & 0x0F; }
-    bool isNoteOff() const { return statusNibble() == 0x80 || (statusNibble() == 0x90 && data2 == 0); }
-    bool isNoteOn() const { return statusNibble() == 0x90 && data2 > 0; }
+    bool isNoteOff() const
+    {
+        return statusNibble() == MidiStatus::noteOff || (statusNibble() == MidiStatus::noteOn && data2 == 0);
+    }
+    bool isNoteOn() const { return statusNibble() == MidiStatus::noteOn && data2 > 0; }
 };
 static_assert(sizeof(ZEvent) == 8);

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "engine/InstrumentReader.h"
+#include "engine/VelocityCurves.h"
 #include "engine/ZDSVoice.h"
 
 InstrumentSettings ZInstrument::defaultSettings()
@@ -57,13 +58,13 @@ int ZInstrument::liveInstrumentCount()
 // The fields a new instrument resets; the others keep their values.
 void ZInstrument::setNewInstrumentSettings(InstrumentSettings& block)
 {
-    block.interpolation = 2;
-    block.velocityCurve = 0;
+    block.interpolation = stored(Interpolation::high);
+    block.velocityCurve = velocityCurveNormal;
     block.volume = 0.0f;
     block.pan = 0.0f;
-    block.lfoShape = 0;
-    block.lfoDestination = 1;
-    block.lfoDepthSource = 1;
+    block.lfoShape = stored(LfoShape::triangle);
+    block.lfoDestination = stored(LfoDestination::pitch);
+    block.lfoDepthSource = stored(LfoDepthSource::modWheel);
     block.lfoRate = 3.0f;
     block.lfoDepth = 0.0f;
     block.reverbSend = 0.0f;

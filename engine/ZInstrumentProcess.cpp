@@ -20,7 +20,7 @@ inline void ramp(float& value, float target)
 
 inline bool hasMasterFilter(int32_t filterType)
 {
-    return filterType >= 1 && filterType <= biquadShapeCount;
+    return filterType >= stored(MasterFilter::lowPass) && filterType <= stored(MasterFilter::lastShape);
 }
 } // namespace
 
@@ -71,9 +71,10 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
         ramp(gain, gainTarget);
 
         lfoValue = lfo.advance();
-        if (settings.lfoDestination == 2)
+        const LfoDestination destination = modeOf<LfoDestination>(settings.lfoDestination);
+        if (destination == LfoDestination::expression)
             gain = std::fabs(0.5f + 0.5f * settings.lfoDepth * lfoValue);
-        else if (settings.lfoDestination == 3)
+        else if (destination == LfoDestination::pan)
         {
             settings.pan = lfoValue * settings.lfoDepth;
             panGains(settings.pan, panLeft, panRight);

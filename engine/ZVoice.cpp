@@ -65,7 +65,7 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
         streaming = s.diskStreaming != 0;
         streamFrames = s.streamBufferFrames;
         sixteenBit = s.sixteenBit != 0;
-        interpolation = s.interpolation;
+        interpolation = modeOf<Interpolation>(s.interpolation);
         position = static_cast<double>(z->settings.startFrame);
 
         envelope = 0.0f;
@@ -87,7 +87,8 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
         baseIncrement = pitchRatioForSemitones(semitones) * rateRatio;
     }
 
-    glideTime = s.voiceMode != 0 ? s.glideTime : 0.0f;
+    const bool poly = modeOf<VoiceMode>(s.voiceMode) == VoiceMode::poly;
+    glideTime = poly ? 0.0f : s.glideTime;
     if (legato)
     {
         note = static_cast<uint8_t>(n);
@@ -102,7 +103,7 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
         glideStep = (glideTarget - glideRatio) / (glideTime * instrument.sampleRate / 1000.0f);
     else
         glideRatio = glideTarget;
-    if (s.voiceMode == 0)
+    if (poly)
         glideRatio = glideTarget = 1.0f;
 
     updateIncrement();
@@ -115,7 +116,7 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
 void ZVoice::updateIncrement()
 {
     float ratio = instrument.bendRatio * glideRatio;
-    if (instrument.settings.lfoDestination == 1)
+    if (modeOf<LfoDestination>(instrument.settings.lfoDestination) == LfoDestination::pitch)
         ratio *= pitchRatioForSemitones(instrument.lfoValue * instrument.settings.lfoDepth);
     increment = static_cast<double>(static_cast<float>(baseIncrement) * ratio);
 }
@@ -151,7 +152,7 @@ bool ZVoice::renderSample(float& left, float& right)
 
     const ZoneSettings& zs = zone->settings;
     double next = position + increment;
-    if (zs.playMode == 2 && next >= static_cast<double>(zs.loopEnd))
+    if (modeOf<PlayMode>(zs.playMode) == PlayMode::forwardLoop && next >= static_cast<double>(zs.loopEnd))
         next = static_cast<double>(zs.loopStart) + (next - static_cast<double>(zs.loopEnd));
     position = next;
     if (!(position < static_cast<double>(zs.endFrame)))
@@ -262,18 +263,18 @@ bool ZVoice::matchesPending(int n, int tag) const
     return pending && pendingNote == n && (pendingChannelTag == tag || pendingChannelTag == 0);
 }
 
-float interpolateFrames(int kind, float f, float ym1, float y0, float y1, float y2) noexcept
+float interpolateFrames(Interpolation kind, float f, float ym1, float y0, float y1, float y2) noexcept
 {
     switch (kind)
     {
-    case 0:
+    case Interpolation::low:
         return y0 + f * (y1 - y0);
-    case 1:
+    case Interpolation::mid:
         return y0
              + f * (0.5f * (y1 - ym1)
                     + f * ((2.0f * y1 + ym1) - 0.5f * (5.0f * y0 + y2)
                            + f * 0.5f * (3.0f * (y0 - y1) - ym1 + y2)));
-    case 2:
+    case Interpolation::high:
     {
         const float z = f - 0.5f;
         const float even1 = y1 + y0, odd1 = y1 - y0;

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/Settings.h"
+
 class ZZone;
 class ZInstrument;
 
@@ -51,7 +53,7 @@ protected:
     bool streaming = false;
     bool sixteenBit = false;
     int32_t streamFrames = 0;
-    int32_t interpolation = 0;
+    Interpolation interpolation = Interpolation::low;
     bool active = false;
     bool releasing = false;
     bool attacking = false;
@@ -82,5 +84,6 @@ protected:
 };
 
 // Interpolation kernels over frames y[-1], y[0], y[1], y[2] at fraction f in
-// [0, 1): 0 linear, 1 Catmull-Rom, 2 optimal 2x; any other kind is silent.
-float interpolateFrames(int kind, float f, float ym1, float y0, float y1, float y2) noexcept;
+// [0, 1): low is linear, mid Catmull-Rom, high the optimal 2x polynomial; any
+// other kind is silent.
+float interpolateFrames(Interpolation kind, float f, float ym1, float y0, float y1, float y2) noexcept;

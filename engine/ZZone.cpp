@@ -38,7 +38,7 @@ void ZZone::adoptSound(std::unique_ptr<ZSoundFile> sound)
         return;
 
     settings.endFrame = static_cast<uint64_t>(length - 1);
-    settings.playMode = 0;
+    settings.playMode = stored(PlayMode::toEnd);
     settings.attack = 0.0f;
     settings.decay = 0.0f;
     settings.sustain = 0.0f;
@@ -47,7 +47,7 @@ void ZZone::adoptSound(std::unique_ptr<ZSoundFile> sound)
     {
         settings.loopStart = static_cast<uint64_t>(soundFile->getLoopStart());
         settings.loopEnd = static_cast<uint64_t>(soundFile->getLoopEnd());
-        settings.playMode = 2;
+        settings.playMode = stored(PlayMode::forwardLoop);
     }
     else
         settings.loopEnd = settings.endFrame;
@@ -129,7 +129,7 @@ uint64_t ZZone::refill(uint64_t position, void* buffer)
     const uint64_t frames = static_cast<uint64_t>(streamFrames);
     const uint64_t loopStart = settings.loopStart;
     const uint64_t loopEnd = settings.loopEnd;
-    const bool looping = settings.playMode >= 2 && loopEnd > loopStart;
+    const bool looping = modeOf<PlayMode>(settings.playMode) >= PlayMode::forwardLoop && loopEnd > loopStart;
     const uint64_t loopLength = loopEnd - loopStart;
 
     // A position at or past the loop end (a start frame beyond the loop) plays

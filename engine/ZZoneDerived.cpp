@@ -12,7 +12,6 @@ constexpr float fallbackSampleRate = 44100.0f;
 constexpr float shortestTimeMs = 1.0f;         // a sustain below full level or a release never snaps
 constexpr float sustainScaleRangeDb = 30.0f;   // a sustain scale of 2 lifts sustain by 30 dB
 constexpr float silencingGroupVolumeDb = -30.0f;
-constexpr int oneShotPlayMode = 1;
 
 // A setting that is not a finite number (a damaged file) counts as its neutral value.
 float finiteOr(float value, float neutral) { return std::isfinite(value) ? value : neutral; }
@@ -48,7 +47,7 @@ void ZZone::updateDerived()
 
     if (sustainDb < 0.0f && decayMs <= 0.0f)
         decayMs = shortestTimeMs;
-    if (releaseMs <= 0.0f && settings.playMode != oneShotPlayMode)
+    if (releaseMs <= 0.0f && modeOf<PlayMode>(settings.playMode) != PlayMode::oneShot)
         releaseMs = shortestTimeMs;
 
     attackCoefficient = attackMs > 0.0f ? coefficientForTime(attackMs, sampleRate) : 1.0f;
