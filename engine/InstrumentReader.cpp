@@ -9,16 +9,15 @@
 #include "files/InstrumentFileStrings.h"
 #include "files/LittleEndian.h"
 #include "files/SamplePath.h"
+#include "files/ZEmbeddedSoundFile.h"
 #include "files/ZFile.h"
 
 namespace
 {
 constexpr int maxMissingSamplePrompts = 3;
-constexpr int64_t embeddedHeaderBytes = 24;
+constexpr int64_t embeddedHeaderBytes = ZEmbeddedSoundFile::headerBytes;
 
 int32_t readInt32At(const uint8_t* bytes) { return static_cast<int32_t>(readLittleEndian32(bytes)); }
-
-int64_t readInt64At(const uint8_t* bytes) { return static_cast<int64_t>(readLittleEndian64(bytes)); }
 
 // A count that cannot be read is 0.
 int32_t readInt32(ZFile& file)
@@ -251,8 +250,9 @@ std::unique_ptr<ZZone> InstrumentReader::openEmbeddedZone(const std::string& sam
         embeddedOffsets[sampleName] = here;
         uint8_t header[embeddedHeaderBytes] = {};
         file->readAt(here, header, sizeof(header));
-        const int64_t channels = readInt32At(header + 8);
-        const int64_t frames = readInt64At(header + 16);
+        const ZEmbeddedSoundFile::Header stored = ZEmbeddedSoundFile::Header::decode(header);
+        const int64_t channels = stored.channels;
+        const int64_t frames = stored.frames;
         // Data that cannot fit in the file (or a negative size) leaves
         // nothing readable after it.
         const int64_t remaining = file->size() - here - embeddedHeaderBytes;

@@ -326,7 +326,7 @@ void ZInstrument::handleController(int number, int value)
         applySettings();
         break;
     case MidiController::expression:
-        gainTarget = static_cast<float>(std::pow(10.0, (127.0 - value) / 127.0 * -30.0 / 20.0));
+        gainTarget = decibelsToGain((127.0 - value) / 127.0 * -30.0);
         break;
     case MidiController::sustainPedal:
         if (value >= 64)

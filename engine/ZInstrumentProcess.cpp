@@ -26,7 +26,7 @@ inline bool hasMasterFilter(int32_t filterType)
 
 void ZInstrument::applySettings()
 {
-    gainTarget = std::pow(10.0f, settings.volume / 20.0f);
+    gainTarget = decibelsToGainSingle(settings.volume);
     if (gainTarget < 0.000001f)
         gainTarget = 0.0f;
     panGains(settings.pan, panLeft, panRight);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/SampleFrames.h"
 #include "engine/ZInstrument.h"
 #include "files/ZoneSound.h"
 
@@ -175,22 +176,8 @@ void ZZone::readFrame(int64_t index, float& left, float& right) const noexcept
         return;
     }
     const size_t i = static_cast<size_t>(std::clamp<int64_t>(index, 0, frames - 1));
-    constexpr float int16Scale = 1.0f / 32768.0f;
     if (sixteenBit)
-    {
-        if (mono)
-            left = right = int16Frames[i] * int16Scale;
-        else
-        {
-            left = int16Frames[2 * i] * int16Scale;
-            right = int16Frames[2 * i + 1] * int16Scale;
-        }
-    }
-    else if (mono)
-        left = right = floatFrames[i];
+        decodeFrame(int16Frames.data(), i, mono, left, right);
     else
-    {
-        left = floatFrames[2 * i];
-        right = floatFrames[2 * i + 1];
-    }
+        decodeFrame(floatFrames.data(), i, mono, left, right);
 }

@@ -23,7 +23,6 @@ float coefficientForTime(float ms, float sampleRate)
     return static_cast<float>(1.0 - std::exp(-1.0 / static_cast<double>(samples)));
 }
 
-float gainOfDecibels(float decibels) { return static_cast<float>(std::pow(10.0, static_cast<double>(decibels) / 20.0)); }
 } // namespace
 
 void ZZone::updateDerived()
@@ -53,11 +52,11 @@ void ZZone::updateDerived()
     attackCoefficient = attackMs > 0.0f ? coefficientForTime(attackMs, sampleRate) : 1.0f;
     decayCoefficient = decayMs > 0.0f ? coefficientForTime(decayMs, sampleRate) : 0.0f;
     releaseCoefficient = releaseMs > 0.0f ? coefficientForTime(releaseMs, sampleRate) : 0.0f;
-    sustainLevel = gainOfDecibels(sustainDb);
+    sustainLevel = decibelsToGain(sustainDb);
 
     gain = g && groupVolume <= silencingGroupVolumeDb
         ? 0.0f
-        : gainOfDecibels(groupVolume + finiteOr(settings.volume, 0.0f));
+        : decibelsToGain(groupVolume + finiteOr(settings.volume, 0.0f));
 
     const float pan = std::clamp(finiteOr(settings.pan, 0.0f) + groupPan, -1.0f, 1.0f);
     panGains(pan, gainLeft, gainRight);

@@ -30,15 +30,7 @@ void addNyquistZone(EngineFixture& f, ZGroup& group)
         frames.push_back(nyquistLeft(k));
         frames.push_back(-nyquistLeft(k));
     }
-    auto* zone = new ZZone(&f.instrument, std::make_unique<MemorySound>(std::move(frames), 2));
-    zone->settings.lowKey = 0;
-    zone->settings.highKey = 127;
-    zone->settings.lowVelocity = 0;
-    zone->settings.highVelocity = 127;
-    zone->settings.rootKey = 60;
-    zone->settings.release = 0.0f;
-    zone->settings.ignoreVelocity = 1;
-    group.addZone(zone);
+    f.addZone(group, std::make_unique<MemorySound>(std::move(frames), 2));
 }
 
 // A reverb set as the instrument sets its own (held on the heap: its delay
