@@ -158,7 +158,6 @@ void InstrumentReader::readPresentation()
         const int64_t available = std::max<int64_t>(file->size() - file->tell(), 0);
         image.resize(static_cast<size_t>(std::min<int64_t>(imageLength, available)));
         image.resize(file->read(image.data(), image.size()));
-        instrument.backgroundImageSize = static_cast<int32_t>(image.size());
     }
 
     instrument.layoutXml = readFileString(*file, layoutStringLimit);
@@ -178,7 +177,7 @@ void InstrumentReader::applyStoredPoolSettings()
     instrument.createVoices();
 
     if (embedded)
-        instrument.embeddedFile = file;
+        instrument.holdEmbeddedFile(file);
     sampleWidth = s.sixteenBit != 0 ? 2 : 4;
 }
 
@@ -260,7 +259,7 @@ std::unique_ptr<ZZone> InstrumentReader::openEmbeddedZone(const std::string& sam
                        && frames <= remaining / std::max<int64_t>(channels * sampleWidth, 1);
         next = fits ? here + embeddedHeaderBytes + frames * channels * sampleWidth : file->size();
     }
-    auto zone = std::make_unique<ZZone>(&instrument, resolved, instrument.embeddedFile, headerOffset);
+    auto zone = std::make_unique<ZZone>(&instrument, resolved, file, headerOffset);
     file->seek(next);
     return zone;
 }

@@ -15,9 +15,7 @@ void ZInstrument::postEvent(int status, int channel, int data1, int data2, int s
     // tables.
     const ZEvent event { static_cast<uint8_t>((status & 0xF0) | (channel & 0x0F)), static_cast<uint8_t>(data1 & 0x7F),
                          static_cast<uint8_t>(data2 & 0x7F), 0, samplePosition };
-    ZScopedLock lock(eventMutex);
-    if (pendingEvents.size() < eventCapacity)
-        pendingEvents.push_back(event);
+    pendingEvents.push(event);
 }
 
 namespace
@@ -50,11 +48,9 @@ void ZInstrument::dispatchEvents(int sampleIndex, bool lastSample)
 {
     if (sampleIndex == 0)
     {
-        ZScopedLock lock(eventMutex);
         blockStartTime = now();
-        // Both lists keep their reserved capacity, so the swap never allocates.
-        renderEvents.swap(pendingEvents);
-        pendingEvents.clear();
+        // renderEvents keeps its reserved capacity, so taking never allocates.
+        pendingEvents.takeInto(renderEvents);
         renderIndex = 0;
     }
     while (!renderEvents.empty())
@@ -296,13 +292,6 @@ void ZInstrument::releaseNote(const ZEvent& event)
     }
 }
 
-void ZInstrument::updateAllZones()
-{
-    for (const auto& group : groups)
-        for (const auto& zone : group->zones)
-            zone->updateDerived();
-}
-
 void ZInstrument::handleController(int number, int value)
 {
     const float v = static_cast<float>(value);
@@ -326,6 +315,8 @@ void ZInstrument::handleController(int number, int value)
         applySettings();
         break;
     case MidiController::expression:
+        // Volume (through applySettings) and expression set the one gain
+        // target outright: whichever came last is what the gain moves to.
         gainTarget = decibelsToGain((127.0 - value) / 127.0 * -30.0);
         break;
     case MidiController::sustainPedal:

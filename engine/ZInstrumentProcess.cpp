@@ -26,26 +26,33 @@ inline bool hasMasterFilter(int32_t filterType)
 
 void ZInstrument::applySettings()
 {
+    // The volume sets the gain target outright, dropping any expression
+    // (controller 11) set before it.
     gainTarget = decibelsToGainSingle(settings.volume);
     if (gainTarget < 0.000001f)
         gainTarget = 0.0f;
+    // While the LFO pans, the block loop recomputes the pan gains at every
+    // sample before it mixes.
     panGains(settings.pan, panLeft, panRight);
 
     lfo.setRate(settings.lfoRate);
     lfo.requestShape(settings.lfoShape);
-
-    if (hasMasterFilter(settings.filterType))
-    {
-        // A stored cutoff outside 0..1 (or not a number) is held to the range.
-        const float normalised = std::isfinite(settings.filterCutoff) ? std::clamp(settings.filterCutoff, 0.0f, 1.0f) : 0.0f;
-        const float cutoff = static_cast<float>(static_cast<int>(normalised * 19980.0f + 20.0f));
-        const int shape = settings.filterType - 1;
-        computeBiquad(filterLeft, shape, cutoff, sampleRate, 1.0f, 0.0f);
-        computeBiquad(filterRight, shape, cutoff, sampleRate, 1.0f, 0.0f);
-    }
+    updateMasterFilter();
 
     if (delegate != nullptr)
         delegate->instrumentChanged();
+}
+
+void ZInstrument::updateMasterFilter()
+{
+    if (!hasMasterFilter(settings.filterType))
+        return;
+    // A stored cutoff outside 0..1 (or not a number) is held to the range.
+    const float normalised = std::isfinite(settings.filterCutoff) ? std::clamp(settings.filterCutoff, 0.0f, 1.0f) : 0.0f;
+    const float cutoff = static_cast<float>(static_cast<int>(normalised * 19980.0f + 20.0f));
+    const int shape = settings.filterType - 1;
+    computeBiquad(filterLeft, shape, cutoff, sampleRate, 1.0f, 0.0f);
+    computeBiquad(filterRight, shape, cutoff, sampleRate, 1.0f, 0.0f);
 }
 
 void ZInstrument::process(float* const* channels, int numChannels, int numSamples)
@@ -56,6 +63,7 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
         std::memset(channels[c], 0, sizeof(float) * static_cast<size_t>(numSamples));
     if (loadingFlag)
         return;
+    rendering.enter();
     if (completeRefillsBeforeBlock)
         completePendingRefills();
 
@@ -75,10 +83,8 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
         if (destination == LfoDestination::expression)
             gain = std::fabs(0.5f + 0.5f * settings.lfoDepth * lfoValue);
         else if (destination == LfoDestination::pan)
-        {
-            settings.pan = lfoValue * settings.lfoDepth;
-            panGains(settings.pan, panLeft, panRight);
-        }
+            // Live modulation only: the stored pan stays the user's.
+            panGains(lfoValue * settings.lfoDepth, panLeft, panRight);
 
         const float leftGain = gain * panLeft;
         const float rightGain = gain * panRight;
@@ -125,4 +131,5 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
             }
         }
     }
+    rendering.leave();
 }

@@ -33,6 +33,7 @@ ZVoice::~ZVoice() = default;
 
 bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::start off the audio thread");
     if (z == nullptr)
         return false;
     n = std::clamp(n, 0, 127);
@@ -96,7 +97,7 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
     }
     else
     {
-        glideRatio = pitchRatioForSemitones(static_cast<float>(instrument.lastNote - n));
+        glideRatio = pitchRatioForSemitones(static_cast<float>(instrument.getLastNote() - n));
         glideTarget = 1.0f;
     }
     if (glideTime > 0.0f)
@@ -115,9 +116,9 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
 
 void ZVoice::updateIncrement()
 {
-    float ratio = instrument.bendRatio * glideRatio;
+    float ratio = instrument.getBendRatio() * glideRatio;
     if (modeOf<LfoDestination>(instrument.settings.lfoDestination) == LfoDestination::pitch)
-        ratio *= pitchRatioForSemitones(instrument.lfoValue * instrument.settings.lfoDepth);
+        ratio *= pitchRatioForSemitones(instrument.getLfoValue() * instrument.settings.lfoDepth);
     increment = static_cast<double>(static_cast<float>(baseIncrement) * ratio);
 }
 
@@ -147,7 +148,7 @@ bool ZVoice::renderSample(float& left, float& right)
             glideRatio += glideStep;
         updateIncrement();
     }
-    else if (instrument.bendMoving || instrument.settings.lfoDepth > 0.0f)
+    else if (instrument.isBendMoving() || instrument.settings.lfoDepth > 0.0f)
         updateIncrement();
 
     const ZoneSettings& zs = zone->settings;
@@ -216,12 +217,14 @@ void ZVoice::readFrame(int64_t index, float& left, float& right, bool)
 
 void ZVoice::release()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::release off the audio thread");
     if (active)
         releasing = true;
 }
 
 void ZVoice::kill()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::kill off the audio thread");
     if (active)
     {
         fastFade = true;
@@ -231,6 +234,7 @@ void ZVoice::kill()
 
 void ZVoice::finish()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::finish off the audio thread");
     active = false;
     fastFade = false;
     if (!pending)
@@ -244,6 +248,7 @@ void ZVoice::finish()
 
 void ZVoice::steal()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::steal off the audio thread");
     // A voice already fading toward a held note keeps fading; the start that
     // follows replaces the held note instead of cutting the fade short.
     if (!active || pending)
@@ -254,6 +259,7 @@ void ZVoice::steal()
 
 void ZVoice::cancelPending()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::cancelPending off the audio thread");
     pending = false;
     pendingZone = nullptr;
 }

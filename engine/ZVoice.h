@@ -9,6 +9,14 @@ class ZInstrument;
 // One playing voice of the pool. It reads its zone's sample memory at a
 // fractional position, interpolates, applies the envelope and the smoothed
 // gains, and follows pitch. A voice never allocates while playing.
+//
+// Thread contract: a voice belongs to its instrument's audio thread. The block
+// loop makes every call; the loading thread creates, ends (cancelPending,
+// finish) and destroys voices only while the audio thread is held out
+// (ZInstrument's createVoices, clear and deleteVoices). Debug builds check the
+// operations that change the playing state. A voice reads its instrument's
+// settings and block-loop values (bend, LFO, last note, sample rate) as the
+// block loop leaves them.
 class ZVoice
 {
 public:

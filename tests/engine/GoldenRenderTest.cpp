@@ -722,8 +722,7 @@ Render renderScene(const Scene& scene)
     configure(instrument, scene.pool.streaming, scene.pool.sixteenBit, scene.pool.streamFrames, scene.pool.voices);
     // The host's rate arrives before the instrument is filled, as it does
     // when a host prepares the player before a load.
-    instrument.sampleRate = scene.hostRate;
-    instrument.lfo.sampleRate = scene.hostRate;
+    instrument.setSampleRate(scene.hostRate);
     scene.build(instrument);
     instrument.applySettings();
     instrument.setCompleteRefillsBeforeBlock(true);

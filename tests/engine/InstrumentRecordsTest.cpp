@@ -62,12 +62,12 @@ TEST(InstrumentRecords, NewInstrumentHasItsDefaults)
     for (uint8_t b : s.reserved)
         ASSERT_EQ(b, 0);
 
-    EXPECT_EQ(instrument.noteVelocity[0], 127);
-    EXPECT_EQ(instrument.noteVelocity[127], 127);
-    EXPECT_EQ(instrument.lastNote, 60);
-    EXPECT_FLOAT_EQ(instrument.gainTarget, 1.0f);
+    EXPECT_EQ(instrument.getNoteVelocity(0), 127);
+    EXPECT_EQ(instrument.getNoteVelocity(127), 127);
+    EXPECT_EQ(instrument.getLastNote(), 60);
+    EXPECT_FLOAT_EQ(instrument.getGainTarget(), 1.0f);
     EXPECT_FLOAT_EQ(instrument.sampleRate, 44100.0f);
-    EXPECT_EQ(instrument.bendRange, 2);
+    EXPECT_EQ(instrument.getBendRange(), 2);
 }
 
 TEST(InstrumentRecords, DefaultLayoutIsExactlyTheShippedText)
@@ -158,14 +158,14 @@ TEST(InstrumentRecords, ClearRemovesGroupsAndSilencesVoices)
     f.render(16);
     ASSERT_EQ(f.activeVoices(), 1);
     f.instrument.backgroundImageData.assign(10, 1);
-    f.instrument.backgroundImageSize = 10;
+    ASSERT_EQ(f.instrument.backgroundImageSize(), 10);
     f.instrument.stringList.push_back("x");
     f.instrument.clear();
     EXPECT_EQ(f.activeVoices(), 0);
     EXPECT_TRUE(f.instrument.groups.empty());
     EXPECT_TRUE(f.instrument.activeGroups.empty());
     EXPECT_EQ(f.instrument.currentGroup, nullptr);
-    EXPECT_EQ(f.instrument.backgroundImageSize, 0);
+    EXPECT_EQ(f.instrument.backgroundImageSize(), 0);
     EXPECT_TRUE(f.instrument.stringList.empty());
     EXPECT_EQ(f.instrument.name, "Untitled");
     // Rendering after a clear plays nothing and touches no destroyed zone.

@@ -133,9 +133,9 @@ TEST(MasterFilter, FiltersPairZeroOnlyAndKeepsItsStateThroughEveryChange)
     const float cutoff = std::floor(static_cast<float>(std::pow(64.0 / 127.0, 5.0) * 19980.0 + 20.0)); // 669 Hz
     check.setShape(biquadHighPass, cutoff);
     EXPECT_LT(check.run(f.render(300, 4), pairOneChanges), 1e-6);
-    EXPECT_EQ(f.instrument.filterLeft.b0, check.left.b0);
-    EXPECT_EQ(f.instrument.filterLeft.a1, check.left.a1);
-    EXPECT_EQ(f.instrument.filterRight.a2, check.right.a2);
+    EXPECT_EQ(f.instrument.getFilterLeft().b0, check.left.b0);
+    EXPECT_EQ(f.instrument.getFilterLeft().a1, check.left.a1);
+    EXPECT_EQ(f.instrument.getFilterRight().a2, check.right.a2);
 
     for (int type : { 0, 10, 1000, -1 })
     {
