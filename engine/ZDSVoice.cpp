@@ -89,7 +89,7 @@ void ZDSVoice::resetStream(ZZone& z)
     const ZoneSettings& s = z.settings;
     const uint64_t frames = static_cast<uint64_t>(bufferFrames);
     uint64_t first = s.startFrame + frames;
-    if (modeOf<PlayMode>(s.playMode) >= PlayMode::forwardLoop && s.loopEnd > s.loopStart && s.loopEnd < first)
+    if (modeOf<PlayMode>(s.playMode) == PlayMode::forwardLoop && s.loopEnd > s.loopStart && s.loopEnd < first)
         first = s.loopStart + (first - s.loopEnd) % (s.loopEnd - s.loopStart);
 
     if (++generation == 0)
@@ -244,7 +244,7 @@ void ZDSVoice::skipSegments(uint32_t count)
         return;
     const ZoneSettings& s = streamZone->settings;
     const uint64_t skipped = static_cast<uint64_t>(count) * static_cast<uint64_t>(bufferFrames);
-    if (modeOf<PlayMode>(s.playMode) < PlayMode::forwardLoop || s.loopEnd <= s.loopStart)
+    if (modeOf<PlayMode>(s.playMode) != PlayMode::forwardLoop || s.loopEnd <= s.loopStart)
     {
         readPosition += skipped;
         return;

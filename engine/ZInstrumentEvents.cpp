@@ -259,15 +259,16 @@ void ZInstrument::releaseNote(const ZEvent& event)
 {
     const int note = event.data1;
     const int tag = event.channel() + 1;
-    size_t k = 0;
-    while (k < voices.size())
+    // One pass over the pool. Releasing a voice changes no other voice, and a
+    // voice that was sounding holds no pending note (only a stolen, and so
+    // releasing, voice does), so nothing a pass has seen changes behind it.
+    for (const auto& owned : voices)
     {
-        ZVoice& voice = *voices[k];
+        ZVoice& voice = *owned;
         if (!voice.isActive() || voice.isReleasing())
         {
             if (voice.matchesPending(note, tag))
                 voice.cancelPending();
-            ++k;
             continue;
         }
         const ZZone* zone = voice.getZone();
@@ -276,19 +277,14 @@ void ZInstrument::releaseNote(const ZEvent& event)
                                || (voice.getChannelTag() != 0 && voice.getChannelTag() != tag)
                                || (zone->group != nullptr && zone->group->settings.releaseTrigger != 0);
         if (keepsPlaying)
-        {
-            ++k;
             continue;
-        }
         if (sustainPedal)
         {
             if (!voice.isSustained())
                 voice.setSustained(true);
-            ++k;
             continue;
         }
         voice.release();
-        k = 0;
     }
 }
 

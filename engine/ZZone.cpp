@@ -130,7 +130,7 @@ uint64_t ZZone::refill(uint64_t position, void* buffer)
     const uint64_t frames = static_cast<uint64_t>(streamFrames);
     const uint64_t loopStart = settings.loopStart;
     const uint64_t loopEnd = settings.loopEnd;
-    const bool looping = modeOf<PlayMode>(settings.playMode) >= PlayMode::forwardLoop && loopEnd > loopStart;
+    const bool looping = modeOf<PlayMode>(settings.playMode) == PlayMode::forwardLoop && loopEnd > loopStart;
     const uint64_t loopLength = loopEnd - loopStart;
 
     // A position at or past the loop end (a start frame beyond the loop) plays

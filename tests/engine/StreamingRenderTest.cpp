@@ -202,3 +202,33 @@ TEST(StreamingRender, AnOfflineBlockLoopCompletesRefillsBeforeEachBlock)
     }
     EXPECT_GT(energy, 100.0);
 }
+
+TEST(StreamingRender, OnlyTheForwardLoopModeLoopsTheStream)
+{
+    // A damaged file's play mode 3 loops nothing in memory; the stream must
+    // not unroll the loop either.
+    ZInstrument memory, streamed;
+    configure(memory, false, false);
+    configure(streamed, true, false, 64);
+    auto unknownMode = [](ZoneSettings& s) {
+        s.playMode = 3;
+        s.loopStart = 8;
+        s.loopEnd = 40;
+        s.endFrame = 9000;
+    };
+    auto memoryZone = makeZone(memory, noise(10000, 1, 44100), unknownMode);
+    auto streamedZone = makeZone(streamed, noise(10000, 1, 44100), unknownMode);
+    ZVoice fromMemory(memory);
+    ZDSVoice fromDisk(streamed, 64, false);
+    ASSERT_TRUE(fromMemory.start(memoryZone.get(), 60, 127, 0));
+    ASSERT_TRUE(fromDisk.start(streamedZone.get(), 60, 127, 0));
+    int k = 0;
+    for (float a, b, c, d; fromMemory.renderSample(a, b); ++k)
+    {
+        if (k % 8 == 0)
+            fromDisk.serveAllRequests();
+        ASSERT_TRUE(fromDisk.renderSample(c, d));
+        ASSERT_EQ(a, c) << k;
+    }
+    EXPECT_EQ(k, 8999);  // frames 0 to 8998: the voice ends as it reaches the end frame
+}
