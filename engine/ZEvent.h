@@ -9,7 +9,7 @@ struct ZEvent
     uint8_t status;   // status nibble | channel
     uint8_t data1;
     uint8_t data2;
-    uint8_t zero;
+    uint8_t zero;     // always 0: the queued event keeps its 8-byte layout
     int32_t position; // sample within the block; -1 means "as soon as possible"
 
     int statusNibble() const { return status & 0xF0; }

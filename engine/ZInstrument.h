@@ -189,7 +189,7 @@ private:
     uint8_t controllerValues[128];
     uint8_t program = 0;
     bool sustainPedal = false;
-    double blockStartTime = 0.0;
+    double blockStartTime = 0.0;  // part of the instrument's record; nothing reads it yet
     int32_t lastNote = 60;
     float lfoValue = 0.0f;
     ZReverb reverb;
