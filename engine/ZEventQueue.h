@@ -44,6 +44,6 @@ private:
 
     const size_t mask;
     const std::unique_ptr<Cell[]> cells;
-    alignas(64) std::atomic<size_t> appended { 0 };
-    alignas(64) std::atomic<size_t> taken { 0 };
+    std::atomic<size_t> appended { 0 };
+    std::atomic<size_t> taken { 0 };
 };
