@@ -10,6 +10,34 @@
 static_assert(std::endian::native == std::endian::little,
               "settings blocks are stored little-endian and used in place");
 
+// The choices the blocks store as int32 values; each number is also the item
+// index of the control that shows it. The code reads a stored value through
+// modeOf and writes one through stored; a value outside a list (a damaged
+// file) matches none of its names.
+enum class Interpolation : int32_t { low = 0, mid = 1, high = 2 };
+enum class VoiceMode : int32_t { poly = 0, mono = 1, legato = 2 };
+enum class LfoShape : int32_t { triangle = 0, sine = 1, saw = 2, square = 3, exponent = 4 };
+enum class LfoDestination : int32_t { none = 0, pitch = 1, expression = 2, pan = 3 };
+enum class LfoDepthSource : int32_t { none = 0, modWheel = 1, afterTouch = 2, velocity = 3 };
+// 1 and 2 are the player's choices; 3 to 9 select the other cookbook shapes of
+// ZBiquad (filterType - 1); anything else is no filter.
+enum class MasterFilter : int32_t { none = 0, lowPass = 1, highPass = 2, lastShape = 9 };
+enum class GroupActivation : int32_t { always = 0, channel = 1, note = 2, controller = 3, program = 4, manual = 5 };
+enum class ZoneSelection : int32_t { stack = 0, roundRobin = 1, randomRobin = 2, totalRandom = 3 };
+enum class PlayMode : int32_t { toEnd = 0, oneShot = 1, forwardLoop = 2 };
+
+template <typename Mode>
+constexpr Mode modeOf(int32_t storedValue)
+{
+    return static_cast<Mode>(storedValue);
+}
+
+template <typename Mode>
+constexpr int32_t stored(Mode mode)
+{
+    return static_cast<int32_t>(mode);
+}
+
 struct InstrumentSettings
 {
     int32_t streamBufferFrames;       // applied: frames per stream buffer half and per preload
@@ -20,22 +48,22 @@ struct InstrumentSettings
     int32_t diskStreamingStored;
     int32_t voiceCount;               // applied: voices in the pool
     int32_t voiceCountStored;
-    int32_t interpolation;            // 0 Low, 1 Mid, 2 High
-    int32_t velocityCurve;            // 0 Normal, 1 Weak, 2 Strong
-    int32_t voiceMode;                // 0 Poly, 1 Mono, 2 Legato
+    int32_t interpolation;            // Interpolation
+    int32_t velocityCurve;            // 0 Normal, 1 Weak, 2 Strong (VelocityCurves.h)
+    int32_t voiceMode;                // VoiceMode
     float glideTime;                  // ms
     float volume;                     // dB
     float pan;                        // -1 .. +1
-    int32_t lfoShape;
-    int32_t lfoDestination;           // 0 None, 1 Pitch, 2 Expression, 3 Pan
-    int32_t lfoDepthSource;           // 0 None, 1 Mod Wheel, 2 After Touch, 3 Velocity
+    int32_t lfoShape;                 // LfoShape
+    int32_t lfoDestination;           // LfoDestination
+    int32_t lfoDepthSource;           // LfoDepthSource
     float lfoRate;                    // Hz
     float lfoDepth;                   // 0 .. 1
     float reverbSend;                 // 0 .. 1
     int32_t velocityFloor;            // dB
     int32_t velocityTop;              // dB
     int32_t unused88;                 // read and kept
-    int32_t filterType;               // 0 None, 1 Low Pass, 2 High Pass (3..9 other shapes)
+    int32_t filterType;               // MasterFilter
     float filterCutoff;               // 0 .. 1
     uint32_t playerColour;            // ARGB
     int32_t clipOutput;
@@ -44,14 +72,14 @@ struct InstrumentSettings
 
 struct GroupSettings
 {
-    int32_t activation;               // 0 Always, 1 Channel, 2 Note, 3 Controller, 4 Program, 5 Manual
+    int32_t activation;               // GroupActivation
     int32_t activationChannel;
     int32_t activationNote;
     int32_t activationController;
     int32_t activationLow;
     int32_t activationHigh;
     int32_t activationProgram;
-    int32_t zoneSelection;            // 0 Stack, 1 Round Robin, 2 Random Robin, 3 Total Random
+    int32_t zoneSelection;            // ZoneSelection
     float attackScale;
     float decayScale;
     float sustainScale;
@@ -77,7 +105,7 @@ struct ZoneSettings
     int32_t highKey;
     int32_t highVelocity;
     int32_t lowVelocity;
-    int32_t playMode;                 // 0 play to end, 1 one-shot, 2 forward loop
+    int32_t playMode;                 // PlayMode
     uint64_t startFrame;
     uint64_t endFrame;
     uint64_t loopStart;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/SampleFrames.h"
 #include "engine/ZStreamingThread.h"
 #include "engine/ZZone.h"
 
@@ -88,7 +89,7 @@ void ZDSVoice::resetStream(ZZone& z)
     const ZoneSettings& s = z.settings;
     const uint64_t frames = static_cast<uint64_t>(bufferFrames);
     uint64_t first = s.startFrame + frames;
-    if (s.playMode >= 2 && s.loopEnd > s.loopStart && s.loopEnd < first)
+    if (modeOf<PlayMode>(s.playMode) == PlayMode::forwardLoop && s.loopEnd > s.loopStart && s.loopEnd < first)
         first = s.loopStart + (first - s.loopEnd) % (s.loopEnd - s.loopStart);
 
     if (++generation == 0)
@@ -179,29 +180,10 @@ void ZDSVoice::readFrame(int64_t index, float& left, float& right, bool otherHal
         return;
     }
     const size_t i = static_cast<size_t>(std::clamp<int64_t>(index, 0, bufferFrames - 1));
-    constexpr float int16Scale = 1.0f / 32768.0f;
     if (bufferSixteenBit)
-    {
-        const std::vector<int16_t>& values = int16Halves[half];
-        if (mono)
-            left = right = values[i] * int16Scale;
-        else
-        {
-            left = values[2 * i] * int16Scale;
-            right = values[2 * i + 1] * int16Scale;
-        }
-    }
+        decodeFrame(int16Halves[half].data(), i, mono, left, right);
     else
-    {
-        const std::vector<float>& values = floatHalves[half];
-        if (mono)
-            left = right = values[i];
-        else
-        {
-            left = values[2 * i];
-            right = values[2 * i + 1];
-        }
-    }
+        decodeFrame(floatHalves[half].data(), i, mono, left, right);
 }
 
 bool ZDSVoice::serveRequest()
@@ -262,7 +244,7 @@ void ZDSVoice::skipSegments(uint32_t count)
         return;
     const ZoneSettings& s = streamZone->settings;
     const uint64_t skipped = static_cast<uint64_t>(count) * static_cast<uint64_t>(bufferFrames);
-    if (s.playMode < 2 || s.loopEnd <= s.loopStart)
+    if (modeOf<PlayMode>(s.playMode) != PlayMode::forwardLoop || s.loopEnd <= s.loopStart)
     {
         readPosition += skipped;
         return;

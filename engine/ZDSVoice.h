@@ -18,6 +18,13 @@
 // with the start (generation) and segment it holds. The audio thread reads a
 // buffer only while its mark says it holds the segment expected, so a late or
 // stale refill is heard as silence and is never read while being written.
+//
+// Thread contract: start, readInterpolated and readFrame (and the requests
+// they make) run on the audio thread, as for every voice; serveRequest on the
+// streaming thread; serveAllRequests on the audio thread of an offline render,
+// beside the streaming thread (both serve under `mutex`); abandonStream from
+// ZInstrument::clear while the audio thread is held out. The members below
+// are grouped by the side that writes them.
 class ZDSVoice : public ZVoice
 {
 public:

@@ -85,14 +85,15 @@ ZZone* ZGroup::chooseZone(int note, int velocity, ZRandom& random)
     if (k == 0)
         return nullptr;
 
+    const ZoneSelection selection = modeOf<ZoneSelection>(settings.zoneSelection);
     int j;
-    if (settings.zoneSelection == 1)
+    if (selection == ZoneSelection::roundRobin)
         j = ((lastChoice + 1) % k + k) % k;
     else
         j = random.next() % k;
 
     // Random robin never repeats the entry it played last.
-    if (settings.zoneSelection == 2 && k > 1)
+    if (selection == ZoneSelection::randomRobin && k > 1)
         for (int steps = 0; steps < k && j == lastChoice; ++steps)
             j = (j + 1) % k;
 

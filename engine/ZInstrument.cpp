@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <ctime>
 
+#include "engine/InstrumentReader.h"
+#include "engine/VelocityCurves.h"
 #include "engine/ZDSVoice.h"
-#include "engine/ZStreamingThread.h"
+
+namespace
+{
+constexpr const char* newInstrumentName = "Untitled";
+constexpr const char* newInstrumentVendor = "Quellmark";
+} // namespace
 
 InstrumentSettings ZInstrument::defaultSettings()
 {
@@ -18,23 +25,18 @@ InstrumentSettings ZInstrument::defaultSettings()
 }
 
 ZInstrument::ZInstrument()
-    : settings(defaultSettings()), clock(&ZSystemClock::shared()), random(&ZRandom::shared())
+    : settings(defaultSettings()), name(newInstrumentName), vendor(newInstrumentVendor), layoutXml(defaultLayoutXml),
+      clock(&ZSystemClock::shared()), random(&ZRandom::shared())
 {
-    setNewInstrumentDefaults();
-
     std::fill(std::begin(noteVelocity), std::end(noteVelocity), uint8_t { 127 });
     std::fill(std::begin(noteOnTime), std::end(noteOnTime), 0.0);
     std::fill(std::begin(controllerValues), std::end(controllerValues), uint8_t { 0 });
 
-    pendingEvents.reserve(eventCapacity);
     renderEvents.reserve(eventCapacity);
     reverb.setParameters(0.868f, 0.4f, 1.5f, 0.7f, 0.0f);
 
     createVoices();
-    clear();
     activateGroup(addGroup("Default Group"));
-    currentGroup = groups.front().get();
-    setNewInstrumentDefaults();
     applySettings();
 
     if (ZStreamingThread::registerInstrument(this))
@@ -57,13 +59,13 @@ int ZInstrument::liveInstrumentCount()
 // The fields a new instrument resets; the others keep their values.
 void ZInstrument::setNewInstrumentSettings(InstrumentSettings& block)
 {
-    block.interpolation = 2;
-    block.velocityCurve = 0;
+    block.interpolation = stored(Interpolation::high);
+    block.velocityCurve = velocityCurveNormal;
     block.volume = 0.0f;
     block.pan = 0.0f;
-    block.lfoShape = 0;
-    block.lfoDestination = 1;
-    block.lfoDepthSource = 1;
+    block.lfoShape = stored(LfoShape::triangle);
+    block.lfoDestination = stored(LfoDestination::pitch);
+    block.lfoDepthSource = stored(LfoDepthSource::modWheel);
     block.lfoRate = 3.0f;
     block.lfoDepth = 0.0f;
     block.reverbSend = 0.0f;
@@ -75,15 +77,15 @@ void ZInstrument::setNewInstrumentSettings(InstrumentSettings& block)
 void ZInstrument::setNewInstrumentDefaults()
 {
     setNewInstrumentSettings(settings);
-    name = "Untitled";
-    vendor = "Quellmark";
+    name = newInstrumentName;
+    vendor = newInstrumentVendor;
     backgroundImageData.clear();
-    backgroundImageSize = 0;
     layoutXml = defaultLayoutXml;
 }
 
 void ZInstrument::clear()
 {
+    ZSP_THREAD_CHECK(rendering.noOtherIsRendering(), "ZInstrument::clear while the audio thread renders");
     // Voices point into the zones about to go: silence them first, pending
     // notes included, so no voice plays a destroyed zone.
     for (auto& voice : voices)
@@ -98,7 +100,6 @@ void ZInstrument::clear()
     groups.clear();
     backgroundImageData.clear();
     backgroundImageData.shrink_to_fit();
-    backgroundImageSize = 0;
     extraText.clear();
     stringList.clear();
     embeddedFile.reset();
@@ -106,6 +107,7 @@ void ZInstrument::clear()
 
 void ZInstrument::createVoices()
 {
+    ZSP_THREAD_CHECK(rendering.noOtherIsRendering(), "ZInstrument::createVoices while the audio thread renders");
     deleteVoices();
     settings.voiceCount = std::clamp(settings.voiceCount, 0, maxVoices);
     if (settings.diskStreaming != 0)
@@ -122,6 +124,7 @@ void ZInstrument::createVoices()
 
 void ZInstrument::deleteVoices()
 {
+    ZSP_THREAD_CHECK(rendering.noOtherIsRendering(), "ZInstrument::deleteVoices while the audio thread renders");
     for (auto& voice : voices)
     {
         voice->cancelPending();
@@ -138,6 +141,41 @@ ZGroup* ZInstrument::addGroup(const std::string& groupName)
     activeGroups.reserve(groups.size());
     currentGroup = groups.back().get();
     return currentGroup;
+}
+
+void ZInstrument::setSampleRate(float rate)
+{
+    ZSP_THREAD_CHECK(rendering.noOtherIsRendering(), "ZInstrument::setSampleRate while the audio thread renders");
+    sampleRate = rate;
+    lfo.sampleRate = rate > 0.0f ? rate : 44100.0f;
+    updateAllZones();
+    lfo.setRate(settings.lfoRate);
+    updateMasterFilter();
+}
+
+void ZInstrument::updateAllZones()
+{
+    for (const auto& group : groups)
+        for (const auto& zone : group->zones)
+            zone->updateDerived();
+}
+
+std::vector<ZEvent> ZInstrument::takePendingEvents()
+{
+    std::vector<ZEvent> events;
+    events.reserve(eventCapacity);
+    pendingEvents.takeInto(events);
+    return events;
+}
+
+bool ZInstrument::loadFromFile(const std::string& path)
+{
+    return InstrumentReader(*this, path).load();
+}
+
+uint32_t ZInstrument::peekFile(const std::string& path, bool wantVendor, std::string& text)
+{
+    return InstrumentReader::peek(path, wantVendor, text);
 }
 
 void ZInstrument::activateGroup(ZGroup* group)

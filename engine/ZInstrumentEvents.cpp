@@ -1,7 +1,9 @@
 // Event queue, group activation, zone choice, voice allocation, note-off and
 // the controller table.
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/VelocityCurves.h"
 #include "engine/ZInstrument.h"
@@ -13,35 +15,42 @@ void ZInstrument::postEvent(int status, int channel, int data1, int data2, int s
     // tables.
     const ZEvent event { static_cast<uint8_t>((status & 0xF0) | (channel & 0x0F)), static_cast<uint8_t>(data1 & 0x7F),
                          static_cast<uint8_t>(data2 & 0x7F), 0, samplePosition };
-    ZScopedLock lock(eventMutex);
-    if (pendingEvents.size() < eventCapacity)
-        pendingEvents.push_back(event);
+    pendingEvents.push(event);
 }
+
+namespace
+{
+// What a reset leaves alone: the mix (volume, balance, pan, expression and
+// their fine parts), the bend range, the sound controllers, the reverb send
+// and the reset itself.
+constexpr int keptByReset[] = {
+    MidiController::dataEntry,   MidiController::volume,        MidiController::balance,
+    MidiController::pan,         MidiController::expression,    MidiController::balanceFine,
+    MidiController::expressionFine, MidiController::releaseTime, MidiController::attackTime,
+    MidiController::cutoff,      MidiController::decayTime,     MidiController::sustainLevel,
+    MidiController::unassigned89, MidiController::reverbSend,   MidiController::resetAll,
+};
+
+bool isKeptByReset(int number)
+{
+    return std::find(std::begin(keptByReset), std::end(keptByReset), number) != std::end(keptByReset);
+}
+} // namespace
 
 void ZInstrument::resetControllers()
 {
     for (int number = 0; number < 128; ++number)
-    {
-        switch (number)
-        {
-        case 6: case 7: case 8: case 10: case 11: case 40: case 43: case 72: case 73: case 74:
-        case 75: case 76: case 89: case 91: case 121:
-            continue;
-        default:
-            postEvent(0xB0, 0, number, 0, -1);
-        }
-    }
+        if (!isKeptByReset(number))
+            postEvent(MidiStatus::controller, 0, number, 0, -1);
 }
 
 void ZInstrument::dispatchEvents(int sampleIndex, bool lastSample)
 {
     if (sampleIndex == 0)
     {
-        ZScopedLock lock(eventMutex);
         blockStartTime = now();
-        // Both lists keep their reserved capacity, so the swap never allocates.
-        renderEvents.swap(pendingEvents);
-        pendingEvents.clear();
+        // renderEvents keeps its reserved capacity, so taking never allocates.
+        pendingEvents.takeInto(renderEvents);
         renderIndex = 0;
     }
     while (!renderEvents.empty())
@@ -92,26 +101,26 @@ void ZInstrument::handleEvent(const ZEvent& event)
 
     switch (event.statusNibble())
     {
-    case 0x80:
-    case 0x90:
+    case MidiStatus::noteOff:
+    case MidiStatus::noteOn:
         if (noteOff)
             releaseNote(event);
         break;
-    case 0xE0:
+    case MidiStatus::pitchBend:
     {
         const int value = event.data2 * 128 + event.data1;
         const float bend = value == 8192 ? 0.0f : static_cast<float>(value) / 8192.0f - 1.0f;
         bendTarget = pitchRatioForSemitones(static_cast<float>(bendRange) * bend);
         break;
     }
-    case 0xA0:
-        if (settings.lfoDepthSource == 2)
+    case MidiStatus::keyPressure:
+        if (modeOf<LfoDepthSource>(settings.lfoDepthSource) == LfoDepthSource::afterTouch)
             settings.lfoDepth = static_cast<float>(event.data2) / 127.0f;
         break;
-    case 0xC0:
+    case MidiStatus::programChange:
         program = event.data1;
         break;
-    case 0xB0:
+    case MidiStatus::controller:
         controllerValues[event.data1] = event.data2;
         handleController(event.data1, event.data2);
         break;
@@ -132,19 +141,19 @@ void ZInstrument::updateGroupActivation(const ZEvent& event)
             deactivateGroup(group);
             continue;
         }
-        switch (g.activation)
+        switch (modeOf<GroupActivation>(g.activation))
         {
-        case 0:
+        case GroupActivation::always:
             activateGroup(group);
             break;
-        case 1:
+        case GroupActivation::channel:
             if (event.channel() == g.activationChannel)
                 activateGroup(group);
             else
                 deactivateGroup(group);
             break;
-        case 2:
-            if (event.statusNibble() == 0x90 && event.data1 == g.activationNote)
+        case GroupActivation::note:
+            if (event.statusNibble() == MidiStatus::noteOn && event.data1 == g.activationNote)
             {
                 // The first key-switch group of this event empties the active
                 // set, without telling the delegate.
@@ -158,7 +167,7 @@ void ZInstrument::updateGroupActivation(const ZEvent& event)
                 activateGroup(group);
             }
             break;
-        case 3:
+        case GroupActivation::controller:
         {
             const int number = g.activationController;
             const int value = number >= 0 && number < 128 ? controllerValues[number] : 0;
@@ -168,7 +177,7 @@ void ZInstrument::updateGroupActivation(const ZEvent& event)
                 deactivateGroup(group);
             break;
         }
-        case 4:
+        case GroupActivation::program:
             if (program == g.activationProgram)
                 activateGroup(group);
             else
@@ -182,8 +191,9 @@ void ZInstrument::updateGroupActivation(const ZEvent& event)
 
 void ZInstrument::triggerGroup(ZGroup& group, int note, int velocity)
 {
-    const int channelTag = group.settings.activation == 1 ? group.settings.activationChannel + 1 : 0;
-    if (group.settings.zoneSelection == 0)
+    const GroupSettings& g = group.settings;
+    const int channelTag = modeOf<GroupActivation>(g.activation) == GroupActivation::channel ? g.activationChannel + 1 : 0;
+    if (modeOf<ZoneSelection>(g.zoneSelection) == ZoneSelection::stack)
     {
         if (group.contains(note, velocity))
         {
@@ -196,7 +206,7 @@ void ZInstrument::triggerGroup(ZGroup& group, int note, int velocity)
     else if (ZZone* zone = group.chooseZone(note, velocity, *random))
         startZone(*zone, note, velocity, channelTag);
 
-    if (settings.lfoDepthSource == 3)
+    if (modeOf<LfoDepthSource>(settings.lfoDepthSource) == LfoDepthSource::velocity)
         settings.lfoDepth = velocityCurveTable(settings.velocityCurve)[velocity & 0x7F];
 }
 
@@ -224,11 +234,12 @@ ZVoice* ZInstrument::allocateVoice()
 {
     if (voices.empty())
         return nullptr;
-    if (settings.voiceMode == 1)
+    const VoiceMode mode = modeOf<VoiceMode>(settings.voiceMode);
+    if (mode == VoiceMode::mono)
         for (auto& voice : voices)
             if (voice->isActive())
                 voice->kill();
-    if (settings.voiceMode == 2)
+    if (mode == VoiceMode::legato)
         for (auto& voice : voices)
             if (voice->isActive() && !voice->isReleasing())
                 return voice.get();
@@ -248,43 +259,33 @@ void ZInstrument::releaseNote(const ZEvent& event)
 {
     const int note = event.data1;
     const int tag = event.channel() + 1;
-    size_t k = 0;
-    while (k < voices.size())
+    // One pass over the pool. Releasing a voice changes no other voice, and a
+    // voice that was sounding holds no pending note (only a stolen, and so
+    // releasing, voice does), so nothing a pass has seen changes behind it.
+    for (const auto& owned : voices)
     {
-        ZVoice& voice = *voices[k];
+        ZVoice& voice = *owned;
         if (!voice.isActive() || voice.isReleasing())
         {
             if (voice.matchesPending(note, tag))
                 voice.cancelPending();
-            ++k;
             continue;
         }
         const ZZone* zone = voice.getZone();
-        const bool keepsPlaying = zone == nullptr || zone->settings.playMode == 1 || voice.getNote() != note
+        const bool keepsPlaying = zone == nullptr || modeOf<PlayMode>(zone->settings.playMode) == PlayMode::oneShot
+                               || voice.getNote() != note
                                || (voice.getChannelTag() != 0 && voice.getChannelTag() != tag)
                                || (zone->group != nullptr && zone->group->settings.releaseTrigger != 0);
         if (keepsPlaying)
-        {
-            ++k;
             continue;
-        }
         if (sustainPedal)
         {
             if (!voice.isSustained())
                 voice.setSustained(true);
-            ++k;
             continue;
         }
         voice.release();
-        k = 0;
     }
-}
-
-void ZInstrument::updateAllZones()
-{
-    for (const auto& group : groups)
-        for (const auto& zone : group->zones)
-            zone->updateDerived();
 }
 
 void ZInstrument::handleController(int number, int value)
@@ -292,27 +293,29 @@ void ZInstrument::handleController(int number, int value)
     const float v = static_cast<float>(value);
     switch (number)
     {
-    case 1:
-        if (settings.lfoDepthSource == 1)
+    case MidiController::modulation:
+        if (modeOf<LfoDepthSource>(settings.lfoDepthSource) == LfoDepthSource::modWheel)
             settings.lfoDepth = v / 127.0f;
         break;
-    case 6:
+    case MidiController::dataEntry:
         if (value > 0)
             bendRange = value;
         break;
-    case 7:
+    case MidiController::volume:
         settings.volume = (127.0f - v) / 127.0f * -60.0f;
         applySettings();
         break;
-    case 8:
-    case 10:
+    case MidiController::balance:
+    case MidiController::pan:
         settings.pan = (v - 64.0f) * 0.015625f;
         applySettings();
         break;
-    case 11:
-        gainTarget = static_cast<float>(std::pow(10.0, (127.0 - value) / 127.0 * -30.0 / 20.0));
+    case MidiController::expression:
+        // Volume (through applySettings) and expression set the one gain
+        // target outright: whichever came last is what the gain moves to.
+        gainTarget = decibelsToGain((127.0 - value) / 127.0 * -30.0);
         break;
-    case 64:
+    case MidiController::sustainPedal:
         if (value >= 64)
             sustainPedal = true;
         else
@@ -326,18 +329,18 @@ void ZInstrument::handleController(int number, int value)
                 }
         }
         break;
-    case 72:
-    case 73:
-    case 75:
-    case 76:
+    case MidiController::releaseTime:
+    case MidiController::attackTime:
+    case MidiController::decayTime:
+    case MidiController::sustainLevel:
         for (const auto& group : groups)
         {
             GroupSettings& g = group->settings;
-            if (number == 72)
+            if (number == MidiController::releaseTime)
                 g.releaseScale = v / 63.5f;
-            else if (number == 73)
+            else if (number == MidiController::attackTime)
                 g.attackScale = v / 63.5f;
-            else if (number == 75)
+            else if (number == MidiController::decayTime)
                 g.decayScale = v / 63.5f;
             else
                 g.sustainScale = v / 127.0f * 2.0f;
@@ -345,21 +348,21 @@ void ZInstrument::handleController(int number, int value)
         updateAllZones();
         applySettings();
         break;
-    case 74:
+    case MidiController::cutoff:
         settings.filterCutoff = std::pow(v / 127.0f, 5.0f);
         applySettings();
         break;
-    case 91:
+    case MidiController::reverbSend:
         settings.reverbSend = v / 127.0f;
         applySettings();
         break;
-    case 120:
-    case 123:
+    case MidiController::allSoundOff:
+    case MidiController::allNotesOff:
         for (auto& voice : voices)
             if (voice->isActive())
                 voice->kill();
         break;
-    case 121:
+    case MidiController::resetAll:
         resetControllers();
         break;
     default:

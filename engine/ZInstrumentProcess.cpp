@@ -20,15 +20,19 @@ inline void ramp(float& value, float target)
 
 inline bool hasMasterFilter(int32_t filterType)
 {
-    return filterType >= 1 && filterType <= biquadShapeCount;
+    return filterType >= stored(MasterFilter::lowPass) && filterType <= stored(MasterFilter::lastShape);
 }
 } // namespace
 
 void ZInstrument::applySettings()
 {
-    gainTarget = std::pow(10.0f, settings.volume / 20.0f);
+    // The volume sets the gain target outright, dropping any expression
+    // (controller 11) set before it.
+    gainTarget = decibelsToGainSingle(settings.volume);
     if (gainTarget < 0.000001f)
         gainTarget = 0.0f;
+    // While the LFO pans, the block loop recomputes the pan gains at every
+    // sample before it mixes.
     panGains(settings.pan, panLeft, panRight);
 
     lfo.setRate(settings.lfoRate);
@@ -51,15 +55,6 @@ void ZInstrument::updateMasterFilter()
     computeBiquad(filterRight, shape, cutoff, sampleRate, 1.0f, 0.0f);
 }
 
-void ZInstrument::setSampleRate(float rate)
-{
-    sampleRate = rate;
-    lfo.sampleRate = rate > 0.0f ? rate : 44100.0f;
-    lfo.setRate(settings.lfoRate);
-    updateAllZones();
-    updateMasterFilter();
-}
-
 void ZInstrument::process(float* const* channels, int numChannels, int numSamples)
 {
     if (numSamples <= 0 || numChannels <= 0)
@@ -68,6 +63,7 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
         std::memset(channels[c], 0, sizeof(float) * static_cast<size_t>(numSamples));
     if (loadingFlag)
         return;
+    rendering.enter();
     if (completeRefillsBeforeBlock)
         completePendingRefills();
 
@@ -83,13 +79,12 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
         ramp(gain, gainTarget);
 
         lfoValue = lfo.advance();
-        if (settings.lfoDestination == 2)
+        const LfoDestination destination = modeOf<LfoDestination>(settings.lfoDestination);
+        if (destination == LfoDestination::expression)
             gain = std::fabs(0.5f + 0.5f * settings.lfoDepth * lfoValue);
-        else if (settings.lfoDestination == 3)
-        {
-            settings.pan = lfoValue * settings.lfoDepth;
-            panGains(settings.pan, panLeft, panRight);
-        }
+        else if (destination == LfoDestination::pan)
+            // Live modulation only: the stored pan stays the user's.
+            panGains(lfoValue * settings.lfoDepth, panLeft, panRight);
 
         const float leftGain = gain * panLeft;
         const float rightGain = gain * panRight;
@@ -136,4 +131,5 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
             }
         }
     }
+    rendering.leave();
 }

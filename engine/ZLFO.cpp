@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/Settings.h"
+
 namespace
 {
 constexpr float defaultSampleRate = 44100.0f;
@@ -11,7 +13,7 @@ constexpr float fractionScale = 1.0f / 16777216.0f; // 2^-24
 
 ZLFO::ZLFO()
 {
-    buildTable(0);
+    buildTable(stored(LfoShape::triangle));
     setRate(defaultRate);
 }
 
@@ -26,9 +28,9 @@ void ZLFO::requestShape(int shape) { requestedShape.store(shape, std::memory_ord
 
 void ZLFO::fillTable(int shape)
 {
-    switch (shape)
+    switch (modeOf<LfoShape>(shape))
     {
-        case 0: // Triangle: 0 up to 1, down to -1, back to 0
+        case LfoShape::triangle: // 0 up to 1, down to -1, back to 0
             for (int k = 0; k < 64; ++k)
             {
                 const float step = static_cast<float>(k) / 64.0f;
@@ -39,24 +41,24 @@ void ZLFO::fillTable(int shape)
             }
             table[tablePoints] = 0.0f;
             break;
-        case 1: // Sin
+        case LfoShape::sine:
         {
             const float twoPi = 6.28318530717958647692f;
             for (int k = 0; k <= tablePoints; ++k)
                 table[k] = std::sin(twoPi * static_cast<float>(k) / static_cast<float>(tablePoints));
             break;
         }
-        case 2: // Saw: -1 rising to +1
+        case LfoShape::saw: // -1 rising to +1
             for (int k = 0; k < tablePoints; ++k)
                 table[k] = 2.0f * static_cast<float>(k) / 255.0f - 1.0f;
             table[tablePoints] = -1.0f;
             break;
-        case 3: // Square
+        case LfoShape::square:
             for (int k = 0; k < tablePoints; ++k)
                 table[k] = k < 128 ? 1.0f : -1.0f;
             table[tablePoints] = 1.0f;
             break;
-        case 4: // Exponent: rises from -1 to +1 along e^x, then falls back
+        case LfoShape::exponent: // rises from -1 to +1 along e^x, then falls back
         {
             const float eMinusOne = static_cast<float>(std::exp(1.0) - 1.0);
             for (int k = 0; k < 128; ++k)

@@ -12,8 +12,8 @@ public:
     ZLFO();
     virtual ~ZLFO() = default;
 
-    // Fills the table for a shape (0 Triangle, 1 Sin, 2 Saw, 3 Square,
-    // 4 Exponent); any other shape leaves it as it was. Call on the audio
+    // Fills the table for a stored shape (LfoShape); any other value leaves it
+    // as it was. Call on the audio
     // thread, or while it does not run.
     void buildTable(int shape);
 

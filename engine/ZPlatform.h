@@ -17,7 +17,6 @@ class ZMutex
 public:
     void lock() { m.lock(); }
     void unlock() { m.unlock(); }
-    bool tryLock() { return m.try_lock(); }
 
 private:
     std::mutex m;

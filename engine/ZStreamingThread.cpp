@@ -5,7 +5,6 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/ZInstrument.h"
 #include "engine/ZPlatform.h"
 
 namespace

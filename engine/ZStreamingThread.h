@@ -2,7 +2,14 @@
 // The process-wide streaming thread and the list of live instruments it serves.
 // The first instrument of the process starts the thread; the last one stops it.
 
-class ZSEThreadClient;
+// What the streaming thread serves: every live instrument, in the order they
+// were made, once per wake-up.
+class ZSEThreadClient
+{
+public:
+    virtual ~ZSEThreadClient() = default;
+    virtual void serviceStreams() = 0;
+};
 
 namespace ZStreamingThread
 {

@@ -40,7 +40,17 @@ float gainForDecibels(float decibels)
 {
     if (decibels >= -60.0f && decibels <= 0.0f)
         return tables().gain[6000 - static_cast<int>(-100.0f * decibels)];
+    return decibelsToGainSingle(decibels);
+}
+
+float decibelsToGainSingle(float decibels)
+{
     return std::pow(10.0f, decibels / 20.0f);
+}
+
+float decibelsToGain(double decibels)
+{
+    return static_cast<float>(std::pow(10.0, decibels / 20.0));
 }
 
 void panGains(float pan, float& left, float& right)

@@ -33,6 +33,7 @@ ZVoice::~ZVoice() = default;
 
 bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::start off the audio thread");
     if (z == nullptr)
         return false;
     n = std::clamp(n, 0, 127);
@@ -65,7 +66,7 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
         streaming = s.diskStreaming != 0;
         streamFrames = s.streamBufferFrames;
         sixteenBit = s.sixteenBit != 0;
-        interpolation = s.interpolation;
+        interpolation = modeOf<Interpolation>(s.interpolation);
         position = static_cast<double>(z->settings.startFrame);
 
         envelope = 0.0f;
@@ -87,7 +88,8 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
         baseIncrement = pitchRatioForSemitones(semitones) * rateRatio;
     }
 
-    glideTime = s.voiceMode != 0 ? s.glideTime : 0.0f;
+    const bool poly = modeOf<VoiceMode>(s.voiceMode) == VoiceMode::poly;
+    glideTime = poly ? 0.0f : s.glideTime;
     if (legato)
     {
         note = static_cast<uint8_t>(n);
@@ -95,14 +97,14 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
     }
     else
     {
-        glideRatio = pitchRatioForSemitones(static_cast<float>(instrument.lastNote - n));
+        glideRatio = pitchRatioForSemitones(static_cast<float>(instrument.getLastNote() - n));
         glideTarget = 1.0f;
     }
     if (glideTime > 0.0f)
         glideStep = (glideTarget - glideRatio) / (glideTime * instrument.sampleRate / 1000.0f);
     else
         glideRatio = glideTarget;
-    if (s.voiceMode == 0)
+    if (poly)
         glideRatio = glideTarget = 1.0f;
 
     updateIncrement();
@@ -114,9 +116,9 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
 
 void ZVoice::updateIncrement()
 {
-    float ratio = instrument.bendRatio * glideRatio;
-    if (instrument.settings.lfoDestination == 1)
-        ratio *= pitchRatioForSemitones(instrument.lfoValue * instrument.settings.lfoDepth);
+    float ratio = instrument.getBendRatio() * glideRatio;
+    if (modeOf<LfoDestination>(instrument.settings.lfoDestination) == LfoDestination::pitch)
+        ratio *= pitchRatioForSemitones(instrument.getLfoValue() * instrument.settings.lfoDepth);
     increment = static_cast<double>(static_cast<float>(baseIncrement) * ratio);
 }
 
@@ -146,12 +148,12 @@ bool ZVoice::renderSample(float& left, float& right)
             glideRatio += glideStep;
         updateIncrement();
     }
-    else if (instrument.bendMoving || instrument.settings.lfoDepth > 0.0f)
+    else if (instrument.isBendMoving() || instrument.settings.lfoDepth > 0.0f)
         updateIncrement();
 
     const ZoneSettings& zs = zone->settings;
     double next = position + increment;
-    if (zs.playMode == 2 && next >= static_cast<double>(zs.loopEnd))
+    if (modeOf<PlayMode>(zs.playMode) == PlayMode::forwardLoop && next >= static_cast<double>(zs.loopEnd))
         next = static_cast<double>(zs.loopStart) + (next - static_cast<double>(zs.loopEnd));
     position = next;
     if (!(position < static_cast<double>(zs.endFrame)))
@@ -215,12 +217,14 @@ void ZVoice::readFrame(int64_t index, float& left, float& right, bool)
 
 void ZVoice::release()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::release off the audio thread");
     if (active)
         releasing = true;
 }
 
 void ZVoice::kill()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::kill off the audio thread");
     if (active)
     {
         fastFade = true;
@@ -230,6 +234,7 @@ void ZVoice::kill()
 
 void ZVoice::finish()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::finish off the audio thread");
     active = false;
     fastFade = false;
     if (!pending)
@@ -243,6 +248,7 @@ void ZVoice::finish()
 
 void ZVoice::steal()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::steal off the audio thread");
     // A voice already fading toward a held note keeps fading; the start that
     // follows replaces the held note instead of cutting the fade short.
     if (!active || pending)
@@ -253,6 +259,7 @@ void ZVoice::steal()
 
 void ZVoice::cancelPending()
 {
+    ZSP_THREAD_CHECK(instrument.mayChangeVoices(), "ZVoice::cancelPending off the audio thread");
     pending = false;
     pendingZone = nullptr;
 }
@@ -262,18 +269,18 @@ bool ZVoice::matchesPending(int n, int tag) const
     return pending && pendingNote == n && (pendingChannelTag == tag || pendingChannelTag == 0);
 }
 
-float interpolateFrames(int kind, float f, float ym1, float y0, float y1, float y2) noexcept
+float interpolateFrames(Interpolation kind, float f, float ym1, float y0, float y1, float y2) noexcept
 {
     switch (kind)
     {
-    case 0:
+    case Interpolation::low:
         return y0 + f * (y1 - y0);
-    case 1:
+    case Interpolation::mid:
         return y0
              + f * (0.5f * (y1 - ym1)
                     + f * ((2.0f * y1 + ym1) - 0.5f * (5.0f * y0 + y2)
                            + f * 0.5f * (3.0f * (y0 - y1) - ym1 + y2)));
-    case 2:
+    case Interpolation::high:
     {
         const float z = f - 0.5f;
         const float even1 = y1 + y0, odd1 = y1 - y0;

@@ -1,12 +1,22 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/Settings.h"
+
 class ZZone;
 class ZInstrument;
 
 // One playing voice of the pool. It reads its zone's sample memory at a
 // fractional position, interpolates, applies the envelope and the smoothed
 // gains, and follows pitch. A voice never allocates while playing.
+//
+// Thread contract: a voice belongs to its instrument's audio thread. The block
+// loop makes every call; the loading thread creates, ends (cancelPending,
+// finish) and destroys voices only while the audio thread is held out
+// (ZInstrument's createVoices, clear and deleteVoices). Debug builds check the
+// operations that change the playing state. A voice reads its instrument's
+// settings and block-loop values (bend, LFO, last note, sample rate) as the
+// block loop leaves them.
 class ZVoice
 {
 public:
@@ -51,7 +61,7 @@ protected:
     bool streaming = false;
     bool sixteenBit = false;
     int32_t streamFrames = 0;
-    int32_t interpolation = 0;
+    Interpolation interpolation = Interpolation::low;
     bool active = false;
     bool releasing = false;
     bool attacking = false;
@@ -82,5 +92,6 @@ protected:
 };
 
 // Interpolation kernels over frames y[-1], y[0], y[1], y[2] at fraction f in
-// [0, 1): 0 linear, 1 Catmull-Rom, 2 optimal 2x; any other kind is silent.
-float interpolateFrames(int kind, float f, float ym1, float y0, float y1, float y2) noexcept;
+// [0, 1): low is linear, mid Catmull-Rom, high the optimal 2x polynomial; any
+// other kind is silent.
+float interpolateFrames(Interpolation kind, float f, float ym1, float y0, float y1, float y2) noexcept;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/SampleFrames.h"
 #include "engine/ZInstrument.h"
 #include "files/ZoneSound.h"
 
@@ -38,7 +39,7 @@ void ZZone::adoptSound(std::unique_ptr<ZSoundFile> sound)
         return;
 
     settings.endFrame = static_cast<uint64_t>(length - 1);
-    settings.playMode = 0;
+    settings.playMode = stored(PlayMode::toEnd);
     settings.attack = 0.0f;
     settings.decay = 0.0f;
     settings.sustain = 0.0f;
@@ -47,7 +48,7 @@ void ZZone::adoptSound(std::unique_ptr<ZSoundFile> sound)
     {
         settings.loopStart = static_cast<uint64_t>(soundFile->getLoopStart());
         settings.loopEnd = static_cast<uint64_t>(soundFile->getLoopEnd());
-        settings.playMode = 2;
+        settings.playMode = stored(PlayMode::forwardLoop);
     }
     else
         settings.loopEnd = settings.endFrame;
@@ -129,7 +130,7 @@ uint64_t ZZone::refill(uint64_t position, void* buffer)
     const uint64_t frames = static_cast<uint64_t>(streamFrames);
     const uint64_t loopStart = settings.loopStart;
     const uint64_t loopEnd = settings.loopEnd;
-    const bool looping = settings.playMode >= 2 && loopEnd > loopStart;
+    const bool looping = modeOf<PlayMode>(settings.playMode) == PlayMode::forwardLoop && loopEnd > loopStart;
     const uint64_t loopLength = loopEnd - loopStart;
 
     // A position at or past the loop end (a start frame beyond the loop) plays
@@ -175,22 +176,8 @@ void ZZone::readFrame(int64_t index, float& left, float& right) const noexcept
         return;
     }
     const size_t i = static_cast<size_t>(std::clamp<int64_t>(index, 0, frames - 1));
-    constexpr float int16Scale = 1.0f / 32768.0f;
     if (sixteenBit)
-    {
-        if (mono)
-            left = right = int16Frames[i] * int16Scale;
-        else
-        {
-            left = int16Frames[2 * i] * int16Scale;
-            right = int16Frames[2 * i + 1] * int16Scale;
-        }
-    }
-    else if (mono)
-        left = right = floatFrames[i];
+        decodeFrame(int16Frames.data(), i, mono, left, right);
     else
-    {
-        left = floatFrames[2 * i];
-        right = floatFrames[2 * i + 1];
-    }
+        decodeFrame(floatFrames.data(), i, mono, left, right);
 }

@@ -12,7 +12,6 @@ constexpr float fallbackSampleRate = 44100.0f;
 constexpr float shortestTimeMs = 1.0f;         // a sustain below full level or a release never snaps
 constexpr float sustainScaleRangeDb = 30.0f;   // a sustain scale of 2 lifts sustain by 30 dB
 constexpr float silencingGroupVolumeDb = -30.0f;
-constexpr int oneShotPlayMode = 1;
 
 // A setting that is not a finite number (a damaged file) counts as its neutral value.
 float finiteOr(float value, float neutral) { return std::isfinite(value) ? value : neutral; }
@@ -24,7 +23,6 @@ float coefficientForTime(float ms, float sampleRate)
     return static_cast<float>(1.0 - std::exp(-1.0 / static_cast<double>(samples)));
 }
 
-float gainOfDecibels(float decibels) { return static_cast<float>(std::pow(10.0, static_cast<double>(decibels) / 20.0)); }
 } // namespace
 
 void ZZone::updateDerived()
@@ -48,17 +46,17 @@ void ZZone::updateDerived()
 
     if (sustainDb < 0.0f && decayMs <= 0.0f)
         decayMs = shortestTimeMs;
-    if (releaseMs <= 0.0f && settings.playMode != oneShotPlayMode)
+    if (releaseMs <= 0.0f && modeOf<PlayMode>(settings.playMode) != PlayMode::oneShot)
         releaseMs = shortestTimeMs;
 
     attackCoefficient = attackMs > 0.0f ? coefficientForTime(attackMs, sampleRate) : 1.0f;
     decayCoefficient = decayMs > 0.0f ? coefficientForTime(decayMs, sampleRate) : 0.0f;
     releaseCoefficient = releaseMs > 0.0f ? coefficientForTime(releaseMs, sampleRate) : 0.0f;
-    sustainLevel = gainOfDecibels(sustainDb);
+    sustainLevel = decibelsToGain(sustainDb);
 
     gain = g && groupVolume <= silencingGroupVolumeDb
         ? 0.0f
-        : gainOfDecibels(groupVolume + finiteOr(settings.volume, 0.0f));
+        : decibelsToGain(groupVolume + finiteOr(settings.volume, 0.0f));
 
     const float pan = std::clamp(finiteOr(settings.pan, 0.0f) + groupPan, -1.0f, 1.0f);
     panGains(pan, gainLeft, gainRight);

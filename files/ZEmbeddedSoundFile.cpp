@@ -11,6 +11,25 @@ static_assert(std::endian::native == std::endian::little, "embedded samples are 
 
 ZEmbeddedSoundFile::~ZEmbeddedSoundFile() = default;
 
+ZEmbeddedSoundFile::Header ZEmbeddedSoundFile::Header::decode(const uint8_t* bytes)
+{
+    Header header;
+    header.sampleWidth = static_cast<int32_t>(readLittleEndian32(bytes + 0));
+    header.sampleRate = static_cast<int32_t>(readLittleEndian32(bytes + 4));
+    header.channels = static_cast<int32_t>(readLittleEndian32(bytes + 8));
+    header.frames = static_cast<int64_t>(readLittleEndian64(bytes + 16));
+    return header;
+}
+
+void ZEmbeddedSoundFile::Header::encode(uint8_t* bytes) const
+{
+    writeLittleEndian(bytes + 0, static_cast<uint32_t>(sampleWidth), 4);
+    writeLittleEndian(bytes + 4, static_cast<uint32_t>(sampleRate), 4);
+    writeLittleEndian(bytes + 8, static_cast<uint32_t>(channels), 4);
+    writeLittleEndian(bytes + 12, 0, 4);
+    writeLittleEndian(bytes + 16, static_cast<uint64_t>(frames), 8);
+}
+
 bool ZEmbeddedSoundFile::open(const std::string&, const ZSharedFile& sharedFile, int64_t byteOffset)
 {
     opened = false;
@@ -22,11 +41,7 @@ bool ZEmbeddedSoundFile::open(const std::string&, const ZSharedFile& sharedFile,
     if (sharedFile == nullptr || byteOffset < 0 || sharedFile->readAt(byteOffset, bytes, sizeof bytes) != sizeof bytes)
         return false;
 
-    Header read;
-    read.sampleWidth = static_cast<int32_t>(readLittleEndian32(bytes + 0));
-    read.sampleRate = static_cast<int32_t>(readLittleEndian32(bytes + 4));
-    read.channels = static_cast<int32_t>(readLittleEndian32(bytes + 8));
-    read.frames = static_cast<int64_t>(readLittleEndian64(bytes + 16));
+    const Header read = Header::decode(bytes);
     if ((read.sampleWidth != 2 && read.sampleWidth != 4) || (read.channels != 1 && read.channels != 2)
         || read.sampleRate <= 0 || read.frames < 0)
         return false;

@@ -18,6 +18,19 @@ class ZEmbeddedSoundFile final : public ZSoundFile
 public:
     static constexpr int64_t headerBytes = 24;
 
+    // The header as stored: int32 sample width at 0, int32 sample rate at 4,
+    // int32 channel count at 8, 4 reserved bytes, int64 frame count at 16.
+    struct Header
+    {
+        int32_t sampleWidth = 0;
+        int32_t sampleRate = 0;
+        int32_t channels = 0;
+        int64_t frames = 0;
+
+        static Header decode(const uint8_t* bytes);  // headerBytes bytes
+        void encode(uint8_t* bytes) const;           // headerBytes bytes, reserved ones 0
+    };
+
     ZEmbeddedSoundFile() = default;
     ~ZEmbeddedSoundFile() override;
 
@@ -47,14 +60,6 @@ public:
     int64_t getHeaderOffset() const { return headerOffset; }
 
 private:
-    struct Header
-    {
-        int32_t sampleWidth = 0;
-        int32_t sampleRate = 0;
-        int32_t channels = 0;
-        int64_t frames = 0;
-    };
-
     int64_t readRecords(void* output, int64_t frameCount, int32_t width);
 
     ZSharedFile file;

@@ -53,7 +53,6 @@ public:
     // any write failed or the rename did; the target is then left untouched.
     bool commit();
 
-    bool isWritable() const { return writable; }
     const std::string& getPath() const { return path; }
 
 private:

@@ -5,18 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "files/ZEmbeddedSoundFile.h"
 #include "files/ZFile.h"
-#include "files/LittleEndian.h"
 
 static_assert(std::endian::native == std::endian::little, "sample data is written in host byte order");
 
 namespace
 {
 constexpr int64_t framesPerBlock = 16384;
-
-void putInt32(uint8_t* at, int32_t value) { writeLittleEndian(at, static_cast<uint32_t>(value), 4); }
-
-void putInt64(uint8_t* at, int64_t value) { writeLittleEndian(at, static_cast<uint64_t>(value), 8); }
 
 // Copies the whole sound in blocks of one sample type. A read that falls short
 // is padded with silence so the stored layout still matches its header; the
@@ -73,11 +69,8 @@ bool ZSoundFile::writeEmbedded(ZFile& output, int32_t sampleWidth)
     bool ok = (channels == 1 || channels == 2) && frames >= 0;
     if (ok)
     {
-        uint8_t header[24] = {};
-        putInt32(header + 0, sampleWidth);
-        putInt32(header + 4, getSampleRate());
-        putInt32(header + 8, channels);
-        putInt64(header + 16, frames);
+        uint8_t header[ZEmbeddedSoundFile::headerBytes];
+        ZEmbeddedSoundFile::Header { sampleWidth, getSampleRate(), channels, frames }.encode(header);
         ok = output.write(header, sizeof header);
     }
     if (ok)

@@ -28,12 +28,14 @@ fi
 command -v sox > /dev/null || { echo "$0: sox is needed (apt-get install sox)" >&2; exit 1; }
 mkdir -p "$out/samples"
 
+# Repeatable mode (-R) seeds the pluck noise and the dither, so the samples,
+# and every render made from them, come out the same on every run.
 # Three plucked keys a fifth and octaves apart, and a pad tone whose 441 Hz
 # period is exactly 100 samples, so a loop of whole periods has no seam.
-sox -n -r 44100 -b 16 -c 1 "$out/samples/keys-c3.wav" synth 3 pluck C3 fade q 0 3 2.5 gain -3
-sox -n -r 44100 -b 16 -c 1 "$out/samples/keys-c4.wav" synth 3 pluck C4 fade q 0 3 2.5 gain -3
-sox -n -r 44100 -b 16 -c 1 "$out/samples/keys-c5.wav" synth 3 pluck C5 fade q 0 3 2.5 gain -3
-sox -n -r 44100 -b 16 -c 2 "$out/samples/pad-a4.wav" synth 3 sine 441 sine 882 gain -12
+sox -R -n -r 44100 -b 16 -c 1 "$out/samples/keys-c3.wav" synth 3 pluck C3 fade q 0 3 2.5 gain -3
+sox -R -n -r 44100 -b 16 -c 1 "$out/samples/keys-c4.wav" synth 3 pluck C4 fade q 0 3 2.5 gain -3
+sox -R -n -r 44100 -b 16 -c 1 "$out/samples/keys-c5.wav" synth 3 pluck C5 fade q 0 3 2.5 gain -3
+sox -R -n -r 44100 -b 16 -c 2 "$out/samples/pad-a4.wav" synth 3 sine 441 sine 882 gain -12
 
 cat > "$out/demo.json" <<'EOF'
 {

@@ -58,7 +58,7 @@ TEST(BlockLoop, LoadingRendersSilenceAndKeepsTheQueue)
     f.noteOn(60);
     f.instrument.loadingFlag = true;
     EXPECT_EQ(f.render(8).peak(0), 0.0f);
-    EXPECT_EQ(f.instrument.pendingEvents.size(), 1u);
+    EXPECT_EQ(f.instrument.pendingEventCount(), 1u);
     f.instrument.loadingFlag = false;
     EXPECT_EQ(f.render(8).peak(0), 0.5f);
 }

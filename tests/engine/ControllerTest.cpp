@@ -15,20 +15,20 @@ TEST(Controllers, VolumePanAndExpression)
     f.render(4);
     EXPECT_FLOAT_EQ(f.instrument.settings.volume, -60.0f);
     EXPECT_FLOAT_EQ(f.instrument.settings.pan, -1.0f);
-    EXPECT_NEAR(f.instrument.gainTarget, 0.001f, 1e-6);
-    EXPECT_FLOAT_EQ(f.instrument.panLeft, 1.0f);
-    EXPECT_FLOAT_EQ(f.instrument.panRight, 0.0f);
+    EXPECT_NEAR(f.instrument.getGainTarget(), 0.001f, 1e-6);
+    EXPECT_FLOAT_EQ(f.instrument.getPanLeft(), 1.0f);
+    EXPECT_FLOAT_EQ(f.instrument.getPanRight(), 0.0f);
 
     f.controller(8, 96);
     f.controller(7, 127);
     f.render(4);
     EXPECT_FLOAT_EQ(f.instrument.settings.pan, 0.5f);
     EXPECT_FLOAT_EQ(f.instrument.settings.volume, 0.0f);
-    EXPECT_FLOAT_EQ(f.instrument.panLeft, 0.5f);
+    EXPECT_FLOAT_EQ(f.instrument.getPanLeft(), 0.5f);
 
     f.controller(11, 0);
     f.render(4);
-    EXPECT_NEAR(f.instrument.gainTarget, std::pow(10.0, -30.0 / 20.0), 1e-6);
+    EXPECT_NEAR(f.instrument.getGainTarget(), std::pow(10.0, -30.0 / 20.0), 1e-6);
     EXPECT_FLOAT_EQ(f.instrument.settings.volume, 0.0f);  // expression leaves volume alone
 }
 
@@ -76,10 +76,10 @@ TEST(Controllers, FilterCutoffReverbAndBendRange)
     f.render(4);
     EXPECT_FLOAT_EQ(f.instrument.settings.filterCutoff, std::pow(64.0f / 127.0f, 5.0f));
     EXPECT_FLOAT_EQ(f.instrument.settings.reverbSend, 1.0f);
-    EXPECT_EQ(f.instrument.bendRange, 12);
+    EXPECT_EQ(f.instrument.getBendRange(), 12);
     f.controller(6, 0);  // zero leaves the range alone
     f.render(4);
-    EXPECT_EQ(f.instrument.bendRange, 12);
+    EXPECT_EQ(f.instrument.getBendRange(), 12);
 }
 
 TEST(Controllers, ModWheelSetsDepthOnlyWhenItIsTheSource)
@@ -92,7 +92,7 @@ TEST(Controllers, ModWheelSetsDepthOnlyWhenItIsTheSource)
     f.controller(1, 0);
     f.render(2);
     EXPECT_FLOAT_EQ(f.instrument.settings.lfoDepth, 1.0f);
-    EXPECT_EQ(f.instrument.controllerValues[1], 0);
+    EXPECT_EQ(f.instrument.getControllerValue(1), 0);
 }
 
 TEST(Controllers, AllSoundOffFadesEveryVoice)
@@ -111,7 +111,7 @@ TEST(Controllers, ResetControllersQueuesZeroesForItsSet)
 {
     EngineFixture f;
     f.instrument.resetControllers();
-    const auto& queued = f.instrument.pendingEvents;
+    const std::vector<ZEvent> queued = f.instrument.takePendingEvents();
     ASSERT_EQ(queued.size(), 113u);
     const int kept[] = { 6, 7, 8, 10, 11, 40, 43, 72, 73, 74, 75, 76, 89, 91, 121 };
     for (const ZEvent& e : queued)
@@ -137,16 +137,16 @@ TEST(Controllers, ResetAllControllersSilencesButKeepsVolumeExpressionPanAndRange
     f.render(4);
     const float volume = f.instrument.settings.volume;
     const float pan = f.instrument.settings.pan;
-    const float expression = f.instrument.gainTarget;
+    const float expression = f.instrument.getGainTarget();
 
     f.controller(121, 0);
     f.render(4);    // queues the reset for the next block
     f.render(100);  // the reset's controller 120 fades the voices
     EXPECT_EQ(f.activeVoices(), 0);
-    EXPECT_FALSE(f.instrument.sustainPedal);
+    EXPECT_FALSE(f.instrument.isSustainPedalDown());
     EXPECT_FLOAT_EQ(f.instrument.settings.lfoDepth, 0.0f);
     EXPECT_FLOAT_EQ(f.instrument.settings.volume, volume);
     EXPECT_FLOAT_EQ(f.instrument.settings.pan, pan);
-    EXPECT_FLOAT_EQ(f.instrument.gainTarget, expression);
-    EXPECT_EQ(f.instrument.bendRange, 7);
+    EXPECT_FLOAT_EQ(f.instrument.getGainTarget(), expression);
+    EXPECT_EQ(f.instrument.getBendRange(), 7);
 }

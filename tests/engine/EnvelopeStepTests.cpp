@@ -137,7 +137,7 @@ TEST_F(Envelope, StolenOrKilledVoicesFadeInAbout44Samples)
     EXPECT_EQ(releaseSteps(0.02242), 44);
     EXPECT_FALSE(voice.isPending()); // the finish took the pending mark
 
-    instrument.sampleRate = 96000.0f; // the fast fade does not follow the rate
+    instrument.setSampleRate(96000.0f); // the fast fade does not follow the rate
     zone->updateDerived();
     voice.sound(*zone, 1.0f, false);
     voice.markReleasing(false, true);

@@ -46,7 +46,7 @@ TEST_F(ZoneDerived, TimesBecomeCoefficientsAtTheInstrumentRate)
     EXPECT_NEAR(zone->releaseCoefficient, coefficientOver(500.0, 44100.0), 1e-9);
     EXPECT_NEAR(zone->sustainLevel, 0.501187, 1e-6);
 
-    instrument.sampleRate = 96000.0f;
+    instrument.setSampleRate(96000.0f);
     group.settings.attackScale = 2.0f;
     group.settings.decayScale = 0.5f;
     group.settings.releaseScale = 3.0f;

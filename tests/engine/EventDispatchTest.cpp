@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "support/AllocationCounter.h"
 #include "support/EngineFixture.h"
 
 namespace
@@ -47,8 +48,9 @@ TEST(EventDispatch, PositionsPastTheBlockAreHandledAtItsLastSample)
     f.noteOn(60, 100, 0, 1000);
     const RenderedBlock block = f.render(32, 4);
     EXPECT_EQ(block.firstSound(0), 31);
-    EXPECT_TRUE(f.instrument.renderEvents.empty());
-    EXPECT_TRUE(f.instrument.pendingEvents.empty());
+    EXPECT_EQ(f.instrument.pendingEventCount(), 0u);
+    f.noteOn(62, 100, 0, 0);  // nothing of the last block is left to run first
+    EXPECT_EQ(f.render(32, 4).firstSound(2), 0);
 }
 
 TEST(EventDispatch, AsSoonAsPossibleMeansTheFirstSampleOfTheNextBlock)
@@ -62,8 +64,9 @@ TEST(EventDispatch, EventsPackIntoEightBytesWithMaskedDataBytes)
 {
     EngineFixture f;
     f.instrument.postEvent(0x93, 0x0C, 200, 0x85, 42);
-    ASSERT_EQ(f.instrument.pendingEvents.size(), 1u);
-    const ZEvent e = f.instrument.pendingEvents[0];
+    const std::vector<ZEvent> queued = f.instrument.takePendingEvents();
+    ASSERT_EQ(queued.size(), 1u);
+    const ZEvent e = queued[0];
     EXPECT_EQ(e.status, 0x9C);
     EXPECT_EQ(e.data1, 200 & 0x7F);
     EXPECT_EQ(e.data2, 0x05);
@@ -74,11 +77,13 @@ TEST(EventDispatch, EventsPackIntoEightBytesWithMaskedDataBytes)
 TEST(EventDispatch, AFullQueueDropsEventsInsteadOfGrowing)
 {
     EngineFixture f;
-    const size_t capacity = f.instrument.pendingEvents.capacity();
+    AllocationCounter counter;
     for (size_t k = 0; k < ZInstrument::eventCapacity + 10; ++k)
-        f.instrument.postEvent(0xB0, 0, 3, 1, 0);
-    EXPECT_EQ(f.instrument.pendingEvents.size(), ZInstrument::eventCapacity);
-    EXPECT_EQ(f.instrument.pendingEvents.capacity(), capacity);
+        f.instrument.postEvent(0xB0, 0, 3, 1, static_cast<int>(k));
+    EXPECT_EQ(counter.allocations(), 0);
+    const std::vector<ZEvent> queued = f.instrument.takePendingEvents();
+    ASSERT_EQ(queued.size(), ZInstrument::eventCapacity);
+    EXPECT_EQ(queued.back().position, static_cast<int>(ZInstrument::eventCapacity) - 1);  // the last ones went
 }
 
 TEST(EventDispatch, VelocityZeroIsANoteOff)
@@ -112,12 +117,12 @@ TEST(EventDispatch, PitchBendRampsAtMostOneHundredthPerSample)
     EngineFixture f;
     f.instrument.postEvent(0xE0, 0, 0, 0, 0);  // down two semitones: ratio 0.8909
     f.render(1);
-    EXPECT_NEAR(f.instrument.bendRatio, 0.99f, 1e-6);
-    EXPECT_TRUE(f.instrument.bendMoving);
+    EXPECT_NEAR(f.instrument.getBendRatio(), 0.99f, 1e-6);
+    EXPECT_TRUE(f.instrument.isBendMoving());
     f.render(20);
-    EXPECT_FLOAT_EQ(f.instrument.bendRatio, f.instrument.bendTarget);
+    EXPECT_FLOAT_EQ(f.instrument.getBendRatio(), f.instrument.bendTarget);
     f.render(1);
-    EXPECT_FALSE(f.instrument.bendMoving);
+    EXPECT_FALSE(f.instrument.isBendMoving());
 }
 
 TEST(EventDispatch, ProgramChangeAndKeyPressure)
@@ -127,6 +132,6 @@ TEST(EventDispatch, ProgramChangeAndKeyPressure)
     f.instrument.settings.lfoDepthSource = 2;
     f.instrument.postEvent(0xA0, 0, 60, 127, 0);
     f.render(4);
-    EXPECT_EQ(f.instrument.program, 17);
+    EXPECT_EQ(f.instrument.getProgram(), 17);
     EXPECT_FLOAT_EQ(f.instrument.settings.lfoDepth, 1.0f);
 }

@@ -62,12 +62,12 @@ TEST(InstrumentRecords, NewInstrumentHasItsDefaults)
     for (uint8_t b : s.reserved)
         ASSERT_EQ(b, 0);
 
-    EXPECT_EQ(instrument.noteVelocity[0], 127);
-    EXPECT_EQ(instrument.noteVelocity[127], 127);
-    EXPECT_EQ(instrument.lastNote, 60);
-    EXPECT_FLOAT_EQ(instrument.gainTarget, 1.0f);
+    EXPECT_EQ(instrument.getNoteVelocity(0), 127);
+    EXPECT_EQ(instrument.getNoteVelocity(127), 127);
+    EXPECT_EQ(instrument.getLastNote(), 60);
+    EXPECT_FLOAT_EQ(instrument.getGainTarget(), 1.0f);
     EXPECT_FLOAT_EQ(instrument.sampleRate, 44100.0f);
-    EXPECT_EQ(instrument.bendRange, 2);
+    EXPECT_EQ(instrument.getBendRange(), 2);
 }
 
 TEST(InstrumentRecords, DefaultLayoutIsExactlyTheShippedText)
@@ -158,14 +158,14 @@ TEST(InstrumentRecords, ClearRemovesGroupsAndSilencesVoices)
     f.render(16);
     ASSERT_EQ(f.activeVoices(), 1);
     f.instrument.backgroundImageData.assign(10, 1);
-    f.instrument.backgroundImageSize = 10;
+    ASSERT_EQ(f.instrument.backgroundImageSize(), 10);
     f.instrument.stringList.push_back("x");
     f.instrument.clear();
     EXPECT_EQ(f.activeVoices(), 0);
     EXPECT_TRUE(f.instrument.groups.empty());
     EXPECT_TRUE(f.instrument.activeGroups.empty());
     EXPECT_EQ(f.instrument.currentGroup, nullptr);
-    EXPECT_EQ(f.instrument.backgroundImageSize, 0);
+    EXPECT_EQ(f.instrument.backgroundImageSize(), 0);
     EXPECT_TRUE(f.instrument.stringList.empty());
     EXPECT_EQ(f.instrument.name, "Untitled");
     // Rendering after a clear plays nothing and touches no destroyed zone.
@@ -185,6 +185,36 @@ TEST(InstrumentRecords, VoicePoolFollowsTheAppliedSettings)
     instrument.settings.voiceCount = 1 << 30;  // a corrupt count cannot exhaust memory
     instrument.createVoices();
     EXPECT_LE(instrument.voices.size(), 256u);
+}
+
+TEST(InstrumentRecords, TheSampleRateBringsZonesLfoAndFilterAlong)
+{
+    EngineFixture f;
+    ZZone& zone = f.addConstantZone(f.defaultGroup(), 0.5f);
+    zone.settings.release = 100.0f;
+    zone.updateDerived();
+    f.instrument.settings.filterType = 1;
+    f.instrument.settings.filterCutoff = 0.5f;  // 10010 Hz
+    f.instrument.applySettings();
+    EXPECT_NEAR(zone.releaseCoefficient, 0.000226732, 1e-9);       // 1 - e^(-1 / 4410)
+    EXPECT_NEAR(f.instrument.getFilterLeft().b0, 0.286293, 1e-6);
+
+    f.instrument.setSampleRate(48000.0f);
+    EXPECT_EQ(f.instrument.sampleRate, 48000.0f);
+    EXPECT_EQ(f.instrument.lfo.sampleRate, 48000.0f);
+    EXPECT_EQ(f.instrument.lfo.phaseIncrement, 268435u);            // truncate(768 / 48000 x 2^24)
+    EXPECT_NEAR(zone.releaseCoefficient, 0.000208312, 1e-9);       // 1 - e^(-1 / 4800)
+    for (const ZBiquad* filter : { &f.instrument.getFilterLeft(), &f.instrument.getFilterRight() })
+    {
+        EXPECT_NEAR(filter->b0, 0.250297, 1e-6);  // the cookbook low-pass at 10010 Hz of 48 kHz, Q 1
+        EXPECT_NEAR(filter->a1, -0.347312, 1e-6);
+        EXPECT_NEAR(filter->a2, 0.348498, 1e-6);
+    }
+
+    // A host that reports no rate leaves the LFO at 44.1 kHz.
+    f.instrument.setSampleRate(0.0f);
+    EXPECT_EQ(f.instrument.lfo.sampleRate, 44100.0f);
+    EXPECT_EQ(f.instrument.lfo.phaseIncrement, 292174u);
 }
 
 TEST(InstrumentRecords, StreamingThreadLivesWithTheInstruments)

@@ -30,15 +30,7 @@ void addNyquistZone(EngineFixture& f, ZGroup& group)
         frames.push_back(nyquistLeft(k));
         frames.push_back(-nyquistLeft(k));
     }
-    auto* zone = new ZZone(&f.instrument, std::make_unique<MemorySound>(std::move(frames), 2));
-    zone->settings.lowKey = 0;
-    zone->settings.highKey = 127;
-    zone->settings.lowVelocity = 0;
-    zone->settings.highVelocity = 127;
-    zone->settings.rootKey = 60;
-    zone->settings.release = 0.0f;
-    zone->settings.ignoreVelocity = 1;
-    group.addZone(zone);
+    f.addZone(group, std::make_unique<MemorySound>(std::move(frames), 2));
 }
 
 // A reverb set as the instrument sets its own (held on the heap: its delay
@@ -141,9 +133,9 @@ TEST(MasterFilter, FiltersPairZeroOnlyAndKeepsItsStateThroughEveryChange)
     const float cutoff = std::floor(static_cast<float>(std::pow(64.0 / 127.0, 5.0) * 19980.0 + 20.0)); // 669 Hz
     check.setShape(biquadHighPass, cutoff);
     EXPECT_LT(check.run(f.render(300, 4), pairOneChanges), 1e-6);
-    EXPECT_EQ(f.instrument.filterLeft.b0, check.left.b0);
-    EXPECT_EQ(f.instrument.filterLeft.a1, check.left.a1);
-    EXPECT_EQ(f.instrument.filterRight.a2, check.right.a2);
+    EXPECT_EQ(f.instrument.getFilterLeft().b0, check.left.b0);
+    EXPECT_EQ(f.instrument.getFilterLeft().a1, check.left.a1);
+    EXPECT_EQ(f.instrument.getFilterRight().a2, check.right.a2);
 
     for (int type : { 0, 10, 1000, -1 })
     {

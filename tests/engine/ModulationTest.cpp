@@ -96,7 +96,7 @@ TEST(Modulation, ExpressionReplacesTheInstrumentGain)
     EXPECT_GT(silent, 7000); // ... and 0.0 on the lower half
 }
 
-TEST(Modulation, PanOverwritesTheStoredPanAndFollowsEverySample)
+TEST(Modulation, PanFollowsEverySampleAndLeavesTheStoredPanAlone)
 {
     EngineFixture f;
     f.addConstantZone(f.defaultGroup(), 0.5f);
@@ -104,7 +104,9 @@ TEST(Modulation, PanOverwritesTheStoredPanAndFollowsEverySample)
     setLfo(f.instrument, pan, saw, 0.0f);
     f.noteOn(60);
     RenderedBlock block = f.render(64);
-    EXPECT_EQ(f.instrument.settings.pan, 0.0f); // the user's pan is lost
+    // Depth 0 centres the sound; the user's pan stays what the state and the
+    // pan control show.
+    EXPECT_EQ(f.instrument.settings.pan, 0.7f);
     for (int n = 0; n < 64; ++n)
     {
         ASSERT_EQ(block.at(0, n), 0.5f) << "sample " << n;
@@ -122,7 +124,16 @@ TEST(Modulation, PanOverwritesTheStoredPanAndFollowsEverySample)
         worst = std::max({ worst, std::fabs(block.at(0, n) - 0.5 * left), std::fabs(block.at(1, n) - 0.5 * right) });
     }
     EXPECT_LT(worst, 1e-5);
-    EXPECT_NEAR(f.instrument.settings.pan, lastPan, 1e-5);
+    EXPECT_NEAR(f.instrument.getPanLeft(), lastPan <= 0.0 ? 1.0 : std::fabs(1.0 - lastPan), 1e-5);
+    EXPECT_NEAR(f.instrument.getPanRight(), lastPan <= 0.0 ? std::fabs(lastPan + 1.0) : 1.0, 1e-5);
+    EXPECT_EQ(f.instrument.settings.pan, 0.7f);
+
+    // Once the LFO leaves the pan, the stored pan comes back.
+    f.instrument.settings.lfoDestination = none;
+    f.instrument.applySettings();
+    block = f.render(8);
+    EXPECT_FLOAT_EQ(block.at(0, 4), 0.5f * 0.3f);
+    EXPECT_FLOAT_EQ(block.at(1, 4), 0.5f);
 }
 
 TEST(Modulation, PitchFollowsTheSquareWithLinearRampsAtItsTransitions)
@@ -179,7 +190,7 @@ TEST(Modulation, SawPeriodFollowsTheRateSetThroughApplySettings)
         while (crossings.size() < count)
         {
             f.render(1);
-            const float value = f.instrument.lfoValue;
+            const float value = f.instrument.getLfoValue();
             if (previous < 0.0f && value >= 0.0f)
                 crossings.push_back(sample);
             previous = value;
@@ -194,7 +205,7 @@ TEST(Modulation, SawPeriodFollowsTheRateSetThroughApplySettings)
     f.instrument.settings.lfoRate = 6.0f;
     f.instrument.applySettings();
     f.render(1);
-    previous = f.instrument.lfoValue;
+    previous = f.instrument.getLfoValue();
     ++sample;
     EXPECT_LT(std::fabs(previous), 1e-3f); // the phase went on: the saw is still near its crossing
     runUntil(7);
@@ -209,14 +220,14 @@ TEST(Modulation, ShapeChangeTakesEffectAtTheNextSample)
     int64_t sample = 0;
     for (; sample < 3000; ++sample)
         f.render(1);
-    EXPECT_NEAR(f.instrument.lfoValue, lfoAt(saw, phaseAt(sample - 1)), 1e-6);
-    ASSERT_LT(f.instrument.lfoValue, -0.5f);
+    EXPECT_NEAR(f.instrument.getLfoValue(), lfoAt(saw, phaseAt(sample - 1)), 1e-6);
+    ASSERT_LT(f.instrument.getLfoValue(), -0.5f);
 
     f.instrument.settings.lfoShape = square;
     f.instrument.applySettings();
     f.render(1);
     ++sample;
-    EXPECT_EQ(f.instrument.lfoValue, 1.0f);
+    EXPECT_EQ(f.instrument.getLfoValue(), 1.0f);
 
     // A whole cycle after the next change reads the new table only.
     f.instrument.settings.lfoShape = triangle;
@@ -225,7 +236,7 @@ TEST(Modulation, ShapeChangeTakesEffectAtTheNextSample)
     for (int n = 0; n < threeHertzCycle; ++n, ++sample)
     {
         f.render(1);
-        worst = std::max(worst, std::fabs(f.instrument.lfoValue - lfoAt(triangle, phaseAt(sample))));
+        worst = std::max(worst, std::fabs(f.instrument.getLfoValue() - lfoAt(triangle, phaseAt(sample))));
     }
     EXPECT_LT(worst, 1e-6);
 
@@ -236,7 +247,7 @@ TEST(Modulation, ShapeChangeTakesEffectAtTheNextSample)
     for (int n = 0; n < 2000; ++n, ++sample)
     {
         f.render(1);
-        worst = std::max(worst, std::fabs(f.instrument.lfoValue - lfoAt(triangle, phaseAt(sample))));
+        worst = std::max(worst, std::fabs(f.instrument.getLfoValue() - lfoAt(triangle, phaseAt(sample))));
     }
     EXPECT_LT(worst, 1e-6);
 }

@@ -41,6 +41,12 @@ void stress(bool sixteenBit, bool completeRefillsBeforeBlock)
     addZone(instrument, noise(3000, 2, 48000, 777), 41, 80, 1000, 1777);
     addZone(instrument, noise(100, 2, 22050, 32), 81, 127, 8, 40);
     instrument.setCompleteRefillsBeforeBlock(completeRefillsBeforeBlock);
+    // Unclipped, the output can show what a voice reading torn or foreign
+    // memory would add: no more than 8 voices of noise within +-0.5 at full
+    // gain can sound, through a kernel whose weights add up to 1.0000075 at
+    // most.
+    instrument.settings.clipOutput = 0;
+    const float bound = 8 * 0.5f * 1.00001f;
 
     std::vector<float> left(64), right(64);
     float* channels[2] = { left.data(), right.data() };
@@ -65,8 +71,8 @@ void stress(bool sixteenBit, bool completeRefillsBeforeBlock)
         for (int i = 0; i < 64; ++i)
         {
             ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
-            ASSERT_LE(std::fabs(left[i]), 1.0f);
-            ASSERT_LE(std::fabs(right[i]), 1.0f);
+            ASSERT_LE(std::fabs(left[i]), bound);
+            ASSERT_LE(std::fabs(right[i]), bound);
             energy += double(left[i]) * left[i] + double(right[i]) * right[i];
         }
         for (const auto& voice : instrument.voices)

@@ -23,17 +23,22 @@ TEST(VelocityCurve, NormalCurveIsTheStepTableInThreeHundredths)
         EXPECT_GE(normal[v], normal[v - 1]) << v;
 }
 
-TEST(VelocityCurve, WeakAndStrongFollowTheirFormulas)
+TEST(VelocityCurve, WeakAndStrongAtPointsWorkedOutByHand)
 {
+    // Weak: 1 - sqrt(1 - ((v + 1) / 128)^2), worked out to seven places.
     const float* weak = velocityCurveTable(velocityCurveWeak);
     EXPECT_EQ(weak[0], 0.0f);
-    EXPECT_NEAR(weak[63], 1.0 - std::sqrt(0.75), 1e-6);   // (63 + 1) / 128 = 1/2
-    EXPECT_NEAR(weak[1], 1.0 - std::sqrt(1.0 - 1.0 / 4096.0), 1e-7);
+    EXPECT_NEAR(weak[1], 0.0001221, 1e-7);   // (2/128)^2 = 1/4096
+    EXPECT_NEAR(weak[63], 0.1339746, 1e-6);  // 1 - sqrt(3/4)
+    EXPECT_NEAR(weak[95], 0.3385622, 1e-6);  // 1 - sqrt(7/16)
+    EXPECT_NEAR(weak[126], 0.8752444, 1e-6);
     EXPECT_EQ(weak[127], 1.0f);
 
+    // Strong: v / 127.
     const float* strong = velocityCurveTable(velocityCurveStrong);
     EXPECT_EQ(strong[0], 0.0f);
-    EXPECT_FLOAT_EQ(strong[64], 64.0f / 127.0f); // the depth a velocity-64 note gives the LFO
+    EXPECT_NEAR(strong[1], 0.0078740, 1e-7);
+    EXPECT_NEAR(strong[64], 0.5039370, 1e-7);  // the depth a velocity-64 note gives the LFO
     EXPECT_EQ(strong[127], 1.0f);
 }
 
@@ -52,8 +57,8 @@ TEST(VelocityCurve, GainSpansFloorToTop)
     // Defaults: floor -48 dB, top 0 dB.
     EXPECT_NEAR(decibels(velocityGain(velocityCurveNormal, 0, -48, 0)), -47.52, 0.011);
     EXPECT_EQ(velocityGain(velocityCurveNormal, 127, -48, 0), 1.0f);
-    EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 64, -48, 0)), 64.0 / 127.0 * 48.0 - 48.0, 0.011);
-    EXPECT_NEAR(decibels(velocityGain(velocityCurveWeak, 63, -48, 0)), (1.0 - std::sqrt(0.75)) * 48.0 - 48.0, 0.011);
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 64, -48, 0)), -23.811, 0.011);  // 0.503937 x 48 - 48
+    EXPECT_NEAR(decibels(velocityGain(velocityCurveWeak, 63, -48, 0)), -41.569, 0.011);    // 0.133975 x 48 - 48
 
     // The range is |floor + top|: floor -60, top 12 spans -60 .. -12 dB.
     EXPECT_NEAR(decibels(velocityGain(velocityCurveStrong, 127, -60, 12)), -12.0, 0.011);

@@ -93,7 +93,7 @@ TEST(VoiceAllocation, LegatoReusesTheSoundingVoice)
     f.render(4);
     EXPECT_EQ(f.activeVoices(), 1);
     EXPECT_EQ(f.instrument.voices[0]->getNote(), 67);
-    EXPECT_EQ(f.instrument.lastNote, 67);
+    EXPECT_EQ(f.instrument.getLastNote(), 67);
 }
 
 TEST(VoiceAllocation, ExclusiveGroupsCutEachOther)

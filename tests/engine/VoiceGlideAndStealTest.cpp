@@ -4,6 +4,7 @@
 
 #include "VoiceTestRig.h"
 #include "engine/ZVoice.h"
+#include "support/InstrumentProbe.h"
 
 using namespace voicetest;
 
@@ -49,12 +50,12 @@ TEST_F(VoiceGlideAndSteal, LegatoGlidesTheSoundingVoiceLinearlyToTheNewNote)
 {
     instrument.settings.voiceMode = 2;
     instrument.settings.glideTime = 100.0f;
-    instrument.lastNote = 60;
+    ZInstrumentProbe::setLastNote(instrument, 60);
     ZVoice voice(instrument);
     ASSERT_TRUE(voice.start(first.get(), 60, 127, 0));
     EXPECT_FLOAT_EQ(voice.getGlideRatio(), 1.0f);
     render(voice, 100);
-    instrument.lastNote = 60;
+    ZInstrumentProbe::setLastNote(instrument, 60);
     const double positionBefore = voice.getPosition();
 
     ASSERT_TRUE(voice.start(second.get(), 67, 127, 0));
@@ -79,7 +80,7 @@ TEST_F(VoiceGlideAndSteal, ANewStartInMonoGlidesFromTheLastNote)
 {
     instrument.settings.voiceMode = 1;
     instrument.settings.glideTime = 100.0f;
-    instrument.lastNote = 48;
+    ZInstrumentProbe::setLastNote(instrument, 48);
     ZVoice voice(instrument);
     ASSERT_TRUE(voice.start(first.get(), 60, 127, 0));
     EXPECT_FLOAT_EQ(voice.getGlideRatio(), 0.5f);
@@ -94,7 +95,7 @@ TEST_F(VoiceGlideAndSteal, WithoutAGlideTimeTheNewPitchIsImmediate)
 {
     instrument.settings.voiceMode = 2;
     instrument.settings.glideTime = 0.0f;
-    instrument.lastNote = 48;
+    ZInstrumentProbe::setLastNote(instrument, 48);
     ZVoice voice(instrument);
     ASSERT_TRUE(voice.start(first.get(), 60, 127, 0));
     EXPECT_FLOAT_EQ(voice.getGlideRatio(), 1.0f);
@@ -107,7 +108,7 @@ TEST_F(VoiceGlideAndSteal, PolyIgnoresTheGlide)
 {
     instrument.settings.voiceMode = 0;
     instrument.settings.glideTime = 100.0f;
-    instrument.lastNote = 48;
+    ZInstrumentProbe::setLastNote(instrument, 48);
     ZVoice voice(instrument);
     ASSERT_TRUE(voice.start(first.get(), 60, 127, 0));
     EXPECT_FLOAT_EQ(voice.getGlideRatio(), 1.0f);

@@ -26,19 +26,19 @@ double optimal2x(double f, double ym1, double y0, double y1, double y2)
 
 TEST(VoiceKernels, LowIsLinear)
 {
-    EXPECT_FLOAT_EQ(interpolateFrames(0, 0.25f, 9.0f, 0.0f, 1.0f, 9.0f), 0.25f);
-    EXPECT_FLOAT_EQ(interpolateFrames(0, 0.5f, 0.0f, -2.0f, 2.0f, 0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(interpolateFrames(Interpolation::low, 0.25f, 9.0f, 0.0f, 1.0f, 9.0f), 0.25f);
+    EXPECT_FLOAT_EQ(interpolateFrames(Interpolation::low, 0.5f, 0.0f, -2.0f, 2.0f, 0.0f), 0.0f);
 }
 
 TEST(VoiceKernels, MidIsCatmullRom)
 {
-    EXPECT_FLOAT_EQ(interpolateFrames(1, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f), 0.5f);
+    EXPECT_FLOAT_EQ(interpolateFrames(Interpolation::mid, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f), 0.5f);
     // Passes through its frames and reproduces a straight line.
-    EXPECT_FLOAT_EQ(interpolateFrames(1, 0.0f, 4.0f, -3.0f, 7.0f, 1.0f), -3.0f);
-    EXPECT_NEAR(interpolateFrames(1, 0.999999f, 4.0f, -3.0f, 7.0f, 1.0f), 7.0f, 1e-4);
-    EXPECT_FLOAT_EQ(interpolateFrames(1, 0.3f, 2.0f, 3.0f, 4.0f, 5.0f), 3.3f);
+    EXPECT_FLOAT_EQ(interpolateFrames(Interpolation::mid, 0.0f, 4.0f, -3.0f, 7.0f, 1.0f), -3.0f);
+    EXPECT_NEAR(interpolateFrames(Interpolation::mid, 0.999999f, 4.0f, -3.0f, 7.0f, 1.0f), 7.0f, 1e-4);
+    EXPECT_FLOAT_EQ(interpolateFrames(Interpolation::mid, 0.3f, 2.0f, 3.0f, 4.0f, 5.0f), 3.3f);
     // Over 0, 0, 1, 1 both tangents are 0.5: the Hermite cubic 0.5f + 1.5f^2 - f^3.
-    EXPECT_FLOAT_EQ(interpolateFrames(1, 0.25f, 0.0f, 0.0f, 1.0f, 1.0f), 0.203125f);
+    EXPECT_FLOAT_EQ(interpolateFrames(Interpolation::mid, 0.25f, 0.0f, 0.0f, 1.0f, 1.0f), 0.203125f);
 }
 
 TEST(VoiceKernels, HighIsTheOptimal2xPolynomial)
@@ -46,14 +46,14 @@ TEST(VoiceKernels, HighIsTheOptimal2xPolynomial)
     const float frames[][4] = { { 0.0f, 0.0f, 1.0f, 1.0f }, { 0.3f, -0.7f, 0.9f, -0.2f }, { 1.0f, 1.0f, 1.0f, 1.0f } };
     for (const auto& y : frames)
         for (float f : { 0.0f, 0.1f, 0.5f, 0.77f, 0.999f })
-            EXPECT_NEAR(interpolateFrames(2, f, y[0], y[1], y[2], y[3]), optimal2x(f, y[0], y[1], y[2], y[3]), 1e-6)
+            EXPECT_NEAR(interpolateFrames(Interpolation::high, f, y[0], y[1], y[2], y[3]), optimal2x(f, y[0], y[1], y[2], y[3]), 1e-6)
                 << f;
     // Not an interpolating kernel: a constant comes out a hair above itself.
-    EXPECT_NEAR(interpolateFrames(2, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f), 1.00000748, 1e-6);
+    EXPECT_NEAR(interpolateFrames(Interpolation::high, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f), 1.00000748, 1e-6);
 }
 
 TEST(VoiceKernels, AnUnknownKindIsSilent)
 {
     for (int kind : { -1, 3, 99 })
-        EXPECT_EQ(interpolateFrames(kind, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f), 0.0f);
+        EXPECT_EQ(interpolateFrames(modeOf<Interpolation>(kind), 0.5f, 1.0f, 1.0f, 1.0f, 1.0f), 0.0f);
 }

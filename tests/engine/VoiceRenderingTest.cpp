@@ -4,6 +4,7 @@
 
 #include "VoiceTestRig.h"
 #include "engine/ZVoice.h"
+#include "support/InstrumentProbe.h"
 
 using namespace voicetest;
 
@@ -58,7 +59,7 @@ TEST_F(VoiceRendering, IncrementFollowsKeyTrackingTuneAndSampleRates)
     }
     zone->settings.fixedPitch = 0;
 
-    instrument.sampleRate = 48000.0f;
+    instrument.setSampleRate(48000.0f);
     ASSERT_TRUE(voice.start(zone.get(), 60, 127, 0));
     EXPECT_NEAR(voice.getIncrement(), 0.91875, 1e-7);
 }
@@ -248,18 +249,17 @@ TEST_F(VoiceRendering, BendAndVibratoRetuneOnlyWhileTheyMove)
     ASSERT_TRUE(voice.start(zone.get(), 60, 127, 0));
     float left, right;
 
-    instrument.bendRatio = 2.0f;  // not moving: kept until the next retune
+    ZInstrumentProbe::setBend(instrument, 2.0f, false);  // not moving: kept until the next retune
     voice.renderSample(left, right);
     EXPECT_DOUBLE_EQ(voice.getIncrement(), 1.0);
-    instrument.bendMoving = true;
+    ZInstrumentProbe::setBend(instrument, 2.0f, true);
     voice.renderSample(left, right);
     EXPECT_DOUBLE_EQ(voice.getIncrement(), 2.0);
 
-    instrument.bendMoving = false;
-    instrument.bendRatio = 1.0f;
+    ZInstrumentProbe::setBend(instrument, 1.0f, false);
     instrument.settings.lfoDestination = 1;
     instrument.settings.lfoDepth = 0.5f;
-    instrument.lfoValue = 1.0f;  // half a semitone up
+    ZInstrumentProbe::setLfoValue(instrument, 1.0f);  // half a semitone up
     voice.renderSample(left, right);
     EXPECT_NEAR(voice.getIncrement(), std::pow(2.0, 0.5 / 12.0), 1e-6);
 

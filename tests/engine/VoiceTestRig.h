@@ -12,6 +12,7 @@
 #include "engine/ZStreamingThread.h"
 #include "engine/ZZone.h"
 #include "support/MemorySound.h"
+#include "support/WholeKeyboard.h"
 
 namespace voicetest
 {
@@ -70,10 +71,7 @@ inline std::unique_ptr<ZZone> makeZone(ZInstrument& instrument, std::unique_ptr<
 {
     auto zone = std::make_unique<ZZone>(&instrument, std::move(sound));
     zone->settings.rootKey = 60;
-    zone->settings.lowKey = 0;
-    zone->settings.highKey = 127;
-    zone->settings.lowVelocity = 0;
-    zone->settings.highVelocity = 127;
+    coverWholeKeyboard(zone->settings);
     zone->settings.ignoreVelocity = 1;
     zone->settings.release = 100.0f;
     if (adjust)

@@ -148,9 +148,7 @@ std::vector<ZEvent> ProcessorFixture::queuedEvents(juce::MidiBuffer& midi)
     processor.instrument.loadingFlag = true;
     run(midi);
     processor.instrument.loadingFlag = false;
-    std::vector<ZEvent> events = processor.instrument.pendingEvents;
-    processor.instrument.pendingEvents.clear();
-    return events;
+    return processor.instrument.takePendingEvents();
 }
 
 std::vector<CMidiEventQueue::Event> ProcessorFixture::mirroredEvents()

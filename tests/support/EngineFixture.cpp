@@ -38,6 +38,12 @@ ZZone& EngineFixture::addConstantZone(ZGroup& group, float value, int lowKey, in
                                       int highVelocity, int64_t frames)
 {
     auto sound = std::make_unique<MemorySound>(std::vector<float>(static_cast<size_t>(frames), value), 1);
+    return addZone(group, std::move(sound), lowKey, highKey, lowVelocity, highVelocity);
+}
+
+ZZone& EngineFixture::addZone(ZGroup& group, std::unique_ptr<ZSoundFile> sound, int lowKey, int highKey,
+                              int lowVelocity, int highVelocity)
+{
     auto* zone = new ZZone(&instrument, std::move(sound));
     zone->settings.lowKey = lowKey;
     zone->settings.highKey = highKey;

@@ -33,6 +33,9 @@ public:
     // velocity ignored, so a started voice plays `value` at once.
     ZZone& addConstantZone(ZGroup& group, float value, int lowKey = 0, int highKey = 127, int lowVelocity = 0,
                            int highVelocity = 127, int64_t frames = 441000);
+    // The same around any sound.
+    ZZone& addZone(ZGroup& group, std::unique_ptr<ZSoundFile> sound, int lowKey = 0, int highKey = 127,
+                   int lowVelocity = 0, int highVelocity = 127);
 
     RenderedBlock render(int numSamples, int numChannels = 2);
 

@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -32,13 +31,12 @@
 #include "RenderReport.h"
 #include "RenderWaveWriter.h"
 #include "ToolVersion.h"
+#include "files/InstrumentFileHead.h"
 #include "files/ZFile.h"
-#include "files/LittleEndian.h"
 
 namespace
 {
 constexpr int64_t maxMidiFileBytes = int64_t { 256 } << 20;
-constexpr int32_t minimumInstrumentVersion = 200;
 
 // A message on standard error; the render then stops with status 1.
 int failure(const std::string& message)
@@ -85,14 +83,13 @@ bool checkInstrumentHead(const std::string& path, std::string& error)
         error = path + ": cannot open the instrument file";
         return false;
     }
-    uint8_t head[8] = {};
-    if (file->read(head, sizeof head) < 4 || std::memcmp(head, "ZSE ", 4) != 0)
+    int32_t version = 0;
+    if (!readInstrumentFileHead(*file, version))
     {
         error = path + ": not an instrument file";
         return false;
     }
-    const auto version = static_cast<int32_t>(readLittleEndian32(head + 4));
-    if (version < minimumInstrumentVersion)
+    if (version < minimumInstrumentFileVersion)
     {
         error = path + ": instrument format version " + std::to_string(version) + " is older than the player reads";
         return false;

@@ -119,7 +119,7 @@ void expectDescribedInstrument(const ZInstrument& instrument, bool sixteenBit)
     EXPECT_EQ(instrument.stringList, (std::vector<std::string> { "first", "second" }));
     EXPECT_EQ(instrument.layoutXml, layoutText);
     EXPECT_EQ(instrument.backgroundImageData, backgroundBytes);
-    EXPECT_EQ(instrument.backgroundImageSize, static_cast<int32_t>(backgroundBytes.size()));
+    EXPECT_EQ(instrument.backgroundImageSize(), static_cast<int32_t>(backgroundBytes.size()));
 
     const InstrumentSettings& s = instrument.settings;
     EXPECT_EQ(s.sixteenBit, sixteenBit ? 1 : 0);

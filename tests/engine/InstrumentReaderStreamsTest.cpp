@@ -1,6 +1,6 @@
 // A load refused after the instrument was cleared must leave no stream request
 // pointing at a destroyed zone (seen under the address sanitizer).
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 
 TEST(InstrumentReaderStreams, ARefusedLoadLeavesNoStreamOnTheZonesItCleared)
 {

@@ -16,6 +16,7 @@
 #include "engine/ZInstrument.h"
 #include "files/FileTestSupport.h"
 #include "support/MemorySound.h"
+#include "support/WholeKeyboard.h"
 
 // A mono or stereo sound whose sample k (interleaved) is a distinct value.
 inline std::shared_ptr<MemorySound> distinctSound(int64_t frames, int32_t channels, float offset)
@@ -32,8 +33,7 @@ inline ZoneImage zoneImage(const std::string& sampleName, std::shared_ptr<ZSound
     ZoneImage zone;
     zone.sampleName = sampleName;
     zone.settings = soundZoneSettings(*sound);
-    zone.settings.highKey = 127;
-    zone.settings.highVelocity = 127;
+    coverWholeKeyboard(zone.settings);
     zone.sound = std::move(sound);
     return zone;
 }

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 
 namespace
 {
@@ -37,7 +37,7 @@ void expectEmpty(const ZInstrument& instrument)
     EXPECT_TRUE(instrument.groups.empty());
     EXPECT_TRUE(instrument.activeGroups.empty());
     EXPECT_EQ(instrument.currentGroup, nullptr);
-    EXPECT_EQ(instrument.backgroundImageSize, 0);
+    EXPECT_EQ(instrument.backgroundImageSize(), 0);
     EXPECT_TRUE(instrument.backgroundImageData.empty());
     EXPECT_TRUE(instrument.extraText.empty());
     EXPECT_TRUE(instrument.stringList.empty());

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 
 namespace
 {

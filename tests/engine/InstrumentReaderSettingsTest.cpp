@@ -1,7 +1,7 @@
 #include <cmath>
 #include <limits>
 
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 
 TEST(InstrumentReaderSettings, AnyStoredFilterCutoffGivesAFiniteFilter)
 {

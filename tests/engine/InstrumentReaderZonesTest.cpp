@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "files/InstrumentReaderTest.h"
+#include "engine/InstrumentReaderTest.h"
 #include "files/SamplePath.h"
 
 namespace
@@ -232,8 +232,7 @@ TEST(InstrumentReaderZones, FourMissingSamplesPromptTheDelegateThreeTimes)
     {
         ZoneImage zone;
         zone.sampleName = name;
-        zone.settings.highKey = 127;
-        zone.settings.highVelocity = 127;
+        coverWholeKeyboard(zone.settings);
         zone.settings.endFrame = 150;
         group.zones.push_back(zone);
     }
