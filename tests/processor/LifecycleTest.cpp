@@ -35,7 +35,7 @@ TEST_F(Lifecycle, PrepareBringsTheMasterFilterAndTheLfoToTheHostRate)
     engine.settings.filterCutoff = 0.1f;
     engine.settings.lfoRate = 3.0f;
     engine.applySettings();
-    const float b0At44100 = engine.filterLeft.b0;
+    const float b0At44100 = engine.getFilterLeft().b0;
 
     processor.prepareToPlay(96000.0, 64);
 
@@ -46,13 +46,13 @@ TEST_F(Lifecycle, PrepareBringsTheMasterFilterAndTheLfoToTheHostRate)
     reference.settings.filterType = 1;
     reference.settings.filterCutoff = 0.1f;
     reference.applySettings();
-    EXPECT_NE(engine.filterLeft.b0, b0At44100);
-    EXPECT_EQ(engine.filterLeft.b0, reference.filterLeft.b0);
-    EXPECT_EQ(engine.filterRight.a1, reference.filterRight.a1);
-    EXPECT_EQ(engine.filterRight.a2, reference.filterRight.a2);
+    EXPECT_NE(engine.getFilterLeft().b0, b0At44100);
+    EXPECT_EQ(engine.getFilterLeft().b0, reference.getFilterLeft().b0);
+    EXPECT_EQ(engine.getFilterRight().a1, reference.getFilterRight().a1);
+    EXPECT_EQ(engine.getFilterRight().a2, reference.getFilterRight().a2);
 
     processor.prepareToPlay(0.0, 64);
-    EXPECT_TRUE(std::isfinite(engine.filterLeft.b0));
+    EXPECT_TRUE(std::isfinite(engine.getFilterLeft().b0));
     // 3 * 256 / 44100 * 2^24
     EXPECT_EQ(engine.lfo.phaseIncrement, 292174u);
 }

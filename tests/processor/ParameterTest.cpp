@@ -154,11 +154,11 @@ TEST_F(Parameters, TheCutoffRecomputesTheMasterFilter)
 {
     processor.instrument.settings.filterType = 1;
     processor.instrument.applySettings();
-    const float before = processor.instrument.filterLeft.b0;
+    const float before = processor.instrument.getFilterLeft().b0;
     processor.setParameter(4, 0.5f);
     run();
-    EXPECT_NE(processor.instrument.filterLeft.b0, before);
-    EXPECT_EQ(processor.instrument.filterLeft.b0, processor.instrument.filterRight.b0);
+    EXPECT_NE(processor.instrument.getFilterLeft().b0, before);
+    EXPECT_EQ(processor.instrument.getFilterLeft().b0, processor.instrument.getFilterRight().b0);
 }
 
 TEST_F(Parameters, ChangesWaitingWhenALoadStartsAreDropped)
