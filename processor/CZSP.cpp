@@ -158,7 +158,10 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
     const bool offline = isNonRealtime();
     const bool mirror = !offline && noteMirroring.load(std::memory_order_relaxed);
     if (!instrument.loadingFlag)
+    {
         applyParameterRequests();
+        releaseVoicesIfRequested();
+    }
 
     for (const auto event : midiMessages)
     {
@@ -204,14 +207,18 @@ void CZSP::updateMeters(const juce::AudioBuffer<float>& buffer)
 
 void CZSP::reset()
 {
-    // A load that owns the engine ends every voice anyway; reset never waits
-    // for it (hosts may call it from their audio thread).
-    std::unique_lock<std::mutex> engine(engineLock, std::try_to_lock);
-    if (!engine.owns_lock())
-        return;
-    for (auto& voice : instrument.voices)
-        if (voice->isActive())
-            voice->release();
+    // Hosts call reset from threads of their own while the audio thread may
+    // render, so the release is handed to the audio thread; release tails
+    // still play.
+    releaseAllRequested.store(true);
+}
+
+void CZSP::releaseVoicesIfRequested()
+{
+    if (releaseAllRequested.exchange(false))
+        for (auto& voice : instrument.voices)
+            if (voice->isActive())
+                voice->release();
 }
 
 bool CZSP::isBusesLayoutSupported(const BusesLayout& layouts) const

@@ -25,9 +25,10 @@
 //   publishes the parameter values. Writes meterPeaks, the mirrored-event
 //   queue, keyboardState, the engine's render state.
 // - Any host thread, the audio thread included: setParameter, getParameter,
-//   getParameterText (atomics only, never a lock), reset (skipped while a
-//   load owns the engine), the program calls and asynchronous load requests
-//   (a short lock around the request, never a wait for a load).
+//   getParameterText (atomics only, never a lock), reset (a request the
+//   audio thread carries out at its next block), the program calls and
+//   asynchronous load requests (a short lock around the request, never a
+//   wait for a load).
 // - Message thread (or the thread a host uses for it): construction,
 //   destruction, prepareToPlay, the state calls, createEditor,
 //   showInformation, the list box, the end of each load and every call into
@@ -183,6 +184,7 @@ private:
 
     static BusesProperties outputBusLayout();
     void updateMeters(const juce::AudioBuffer<float>& buffer);
+    void releaseVoicesIfRequested();
     void scanLibrary();
 
     void run() override;
@@ -251,6 +253,9 @@ private:
 
     std::atomic<bool> noteMirroring { false };
     CMidiEventQueue noteEvents;
+    // Set by reset on any thread; the audio thread releases the voices at
+    // the start of its next block, since only it may change them.
+    std::atomic<bool> releaseAllRequested { false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(CZSP)
 };
