@@ -19,23 +19,6 @@ constexpr int64_t embeddedHeaderBytes = ZEmbeddedSoundFile::headerBytes;
 
 int32_t readInt32At(const uint8_t* bytes) { return static_cast<int32_t>(readLittleEndian32(bytes)); }
 
-// A count that cannot be read is 0.
-int32_t readInt32(ZFile& file)
-{
-    uint8_t bytes[4] = {};
-    return file.read(bytes, 4) == 4 ? readInt32At(bytes) : 0;
-}
-
-// Reads a settings block over `block`: bytes past a short read keep what the
-// block held before.
-template <typename Block>
-void readBlockOver(ZFile& file, Block& block)
-{
-    uint8_t bytes[sizeof(Block)];
-    const size_t got = file.read(bytes, sizeof(Block));
-    std::memcpy(&block, bytes, got);
-}
-
 bool atEnd(const ZFile& file)
 {
     return file.tell() >= file.size();
@@ -86,12 +69,73 @@ private:
 };
 } // namespace
 
-InstrumentReader::InstrumentReader(ZInstrument& loading, const std::string& instrumentPath)
-    : instrument(loading), path(instrumentPath)
+InstrumentReader::InstrumentReader(ZInstrument& loading, const std::string& instrumentPath, ZLoadReport& loadReport)
+    : instrument(loading), path(instrumentPath), report(loadReport)
 {
 }
 
 InstrumentReader::~InstrumentReader() = default;
+
+std::string InstrumentReader::describeField(const Field& field)
+{
+    std::string text = field.what;
+    if (field.group >= 0)
+        text += " of group " + std::to_string(field.group + 1);
+    if (field.zone >= 0)
+        text += " zone " + std::to_string(field.zone + 1);
+    return text;
+}
+
+void InstrumentReader::noteProblem(const std::string& text)
+{
+    if (report.problem.empty())
+        report.problem = text;
+}
+
+void InstrumentReader::noteEnd(const Field& field)
+{
+    if (report.problem.empty())
+        noteProblem("the file ends inside " + describeField(field));
+}
+
+// A count that cannot be read is 0; a negative one reads no records.
+int32_t InstrumentReader::readCount(const Field& field)
+{
+    uint8_t bytes[4] = {};
+    if (file->read(bytes, 4) != 4)
+    {
+        noteEnd(field);
+        return 0;
+    }
+    const int32_t value = readInt32At(bytes);
+    if (value < 0)
+        noteProblem(describeField(field) + " is " + std::to_string(value) + ", which makes no sense");
+    return value;
+}
+
+std::string InstrumentReader::readString(size_t limit, const Field& field)
+{
+    FileStringEnd end = FileStringEnd::zeroByte;
+    std::string value = readFileString(*file, limit, &end);
+    if (end == FileStringEnd::endOfFile)
+        noteEnd(field);
+    else if (end == FileStringEnd::limit)
+        noteProblem(describeField(field) + " reaches its limit of " + std::to_string(limit)
+                    + " bytes without an end");
+    return value;
+}
+
+// Reads a settings block over `block`: bytes past a short read keep what the
+// block held before.
+template <typename Block>
+void InstrumentReader::readBlock(Block& block, const Field& field)
+{
+    uint8_t bytes[sizeof(Block)];
+    const size_t got = file->read(bytes, sizeof(Block));
+    std::memcpy(&block, bytes, got);
+    if (got != sizeof(Block))
+        noteEnd(field);
+}
 
 uint32_t InstrumentReader::peek(const std::string& path, bool wantVendor, std::string& text)
 {
@@ -110,9 +154,13 @@ uint32_t InstrumentReader::peek(const std::string& path, bool wantVendor, std::s
 
 bool InstrumentReader::load()
 {
+    report = ZLoadReport {};
     file = ZFile::openFileForReading(path);
     if (file == nullptr)
+    {
+        noteProblem("the file cannot be opened");
         return false;
+    }
     LoadingScope loading(instrument);
 
     instrument.clear();
@@ -124,6 +172,7 @@ bool InstrumentReader::load()
     applyStoredPoolSettings();
     if (!readGroups())
         return false;  // the zones already read keep the embedded file open
+    report.trailingBytes = std::max<int64_t>(file->size() - file->tell(), 0);
     finish();
     return true;
 }
@@ -131,40 +180,61 @@ bool InstrumentReader::load()
 bool InstrumentReader::readHead()
 {
     int32_t version = 0;
-    if (!readInstrumentFileHead(*file, version) || version < minimumInstrumentFileVersion)
+    if (!readInstrumentFileHead(*file, version))
+    {
+        noteProblem("not an instrument file (it does not start with \"ZSE \")");
+        return false;
+    }
+    if (file->tell() < 8)
+        noteEnd({ "the format version" });
+    else if (version < minimumInstrumentFileVersion)
+        noteProblem("instrument format version " + std::to_string(version) + " is older than the player reads");
+    if (version < minimumInstrumentFileVersion)
         return false;
     // A file that ends before its embedded flag counts as embedded.
-    embedded = file->readByte() != 0;
+    const int flag = file->readByte();
+    if (flag < 0)
+        noteEnd({ "the embedded flag" });
+    embedded = flag != 0;
     return true;
 }
 
 void InstrumentReader::readInstrumentRecord()
 {
-    instrument.name = readFileString(*file, instrumentStringLimit);
-    instrument.vendor = readFileString(*file, instrumentStringLimit);
-    readBlockOver(*file, instrument.settings);
+    instrument.name = readString(instrumentStringLimit, { "the name" });
+    instrument.vendor = readString(instrumentStringLimit, { "the vendor" });
+    readBlock(instrument.settings, { "the instrument settings" });
 }
 
 void InstrumentReader::readPresentation()
 {
-    instrument.extraText = readFileString(*file, instrumentStringLimit);
+    instrument.extraText = readString(instrumentStringLimit, { "the extra text" });
 
     // A negative image length holds no image; a length past the end of the
     // file holds only the bytes that are there.
-    const int32_t imageLength = readInt32(*file);
+    const int32_t imageLength = readCount({ "the background image length" });
     if (imageLength > 0)
     {
         std::vector<uint8_t>& image = instrument.backgroundImageData;
         const int64_t available = std::max<int64_t>(file->size() - file->tell(), 0);
         image.resize(static_cast<size_t>(std::min<int64_t>(imageLength, available)));
         image.resize(file->read(image.data(), image.size()));
+        if (static_cast<int64_t>(image.size()) < imageLength)
+            noteEnd({ "the background image" });
     }
 
-    instrument.layoutXml = readFileString(*file, layoutStringLimit);
+    instrument.layoutXml = readString(layoutStringLimit, { "the player layout" });
 
-    const int32_t stringCount = readInt32(*file);
-    for (int32_t k = 0; k < stringCount && !atEnd(*file); ++k)
-        instrument.stringList.push_back(readFileString(*file, instrumentStringLimit));
+    const int32_t stringCount = readCount({ "the string list count" });
+    for (int32_t k = 0; k < stringCount; ++k)
+    {
+        if (atEnd(*file))
+        {
+            noteEnd({ "the string list" });
+            break;
+        }
+        instrument.stringList.push_back(readString(instrumentStringLimit, { "a string of the string list" }));
+    }
 }
 
 void InstrumentReader::applyStoredPoolSettings()
@@ -183,28 +253,42 @@ void InstrumentReader::applyStoredPoolSettings()
 
 bool InstrumentReader::readGroups()
 {
-    const int32_t groupCount = readInt32(*file);
+    const int32_t groupCount = readCount({ "the group count" });
     // Records that would start past the end of the file are not there: a huge
     // stored count cannot make groups or zones out of nothing.
-    for (int32_t g = 0; g < groupCount && !atEnd(*file); ++g)
+    for (int32_t g = 0; g < groupCount; ++g)
+    {
+        if (atEnd(*file))
+        {
+            noteEnd({ "the name", g });
+            break;
+        }
         if (!readGroup(g, groupCount))
             return false;
+    }
     return true;
 }
 
 bool InstrumentReader::readGroup(int32_t groupIndex, int32_t groupCount)
 {
-    ZGroup* group = instrument.addGroup(readFileString(*file, instrumentStringLimit));
-    readBlockOver(*file, group->settings);
+    ZGroup* group = instrument.addGroup(readString(instrumentStringLimit, { "the name", groupIndex }));
+    readBlock(group->settings, { "the settings", groupIndex });
     // Only a stored 1 means active; the flag is set again when the group
     // joins the active set.
     const bool storedActive = group->settings.active == 1;
     group->settings.active = 0;
 
-    const int32_t zoneCount = readInt32(*file);
-    for (int32_t z = 0; z < zoneCount && !atEnd(*file); ++z)
-        if (!readZone(*group, progressAt(groupIndex, groupCount, z, zoneCount)))
+    const int32_t zoneCount = readCount({ "the zone count", groupIndex });
+    for (int32_t z = 0; z < zoneCount; ++z)
+    {
+        if (atEnd(*file))
+        {
+            noteEnd({ "the sample name", groupIndex, z });
+            break;
+        }
+        if (!readZone(*group, groupIndex, z, progressAt(groupIndex, groupCount, z, zoneCount)))
             return false;
+    }
 
     for (const auto& zone : group->zones)
         zone->updateDerived();
@@ -213,12 +297,14 @@ bool InstrumentReader::readGroup(int32_t groupIndex, int32_t groupCount)
     return true;
 }
 
-bool InstrumentReader::readZone(ZGroup& group, float progress)
+bool InstrumentReader::readZone(ZGroup& group, int32_t groupIndex, int32_t zoneIndex, float progress)
 {
-    const std::string sampleName = readFileString(*file, instrumentStringLimit);
+    ++report.zoneRecords;
+    const std::string sampleName = readString(instrumentStringLimit, { "the sample name", groupIndex, zoneIndex });
     const std::string resolved = resolveSamplePath(sampleName, path);
-    std::unique_ptr<ZZone> zone = embedded ? openEmbeddedZone(sampleName, resolved)
-                                           : std::make_unique<ZZone>(&instrument, resolved, nullptr, 0);
+    std::unique_ptr<ZZone> zone
+        = embedded ? openEmbeddedZone(sampleName, resolved, { "the embedded sound", groupIndex, zoneIndex })
+                   : std::make_unique<ZZone>(&instrument, resolved, nullptr, 0);
 
     ZSEDelegate* const delegate = instrument.delegate;
     if (delegate != nullptr && !delegate->loadProgress(progress, group.name, sampleName))
@@ -226,14 +312,21 @@ bool InstrumentReader::readZone(ZGroup& group, float progress)
 
     if (!zone->loaded)
         zone = locateMissingSample(resolved);
-    if (zone == nullptr)
-        file->skip(sizeof(ZoneSettings));
-    else
-        keepZone(group, std::move(zone));
+    const Field settings { "the settings", groupIndex, zoneIndex };
+    if (zone != nullptr)
+    {
+        keepZone(group, std::move(zone), settings);
+        return true;
+    }
+    report.missingSamples.push_back({ groupIndex, zoneIndex, sampleName, embedded ? std::string() : resolved });
+    file->skip(sizeof(ZoneSettings));
+    if (file->tell() > file->size())
+        noteEnd(settings);
     return true;
 }
 
-std::unique_ptr<ZZone> InstrumentReader::openEmbeddedZone(const std::string& sampleName, const std::string& resolved)
+std::unique_ptr<ZZone> InstrumentReader::openEmbeddedZone(const std::string& sampleName, const std::string& resolved,
+                                                          const Field& sound)
 {
     // The first zone naming a sample carries its sound right after the name;
     // later zones naming it share that one. An empty name always carries its
@@ -258,6 +351,11 @@ std::unique_ptr<ZZone> InstrumentReader::openEmbeddedZone(const std::string& sam
         const bool fits = channels >= 0 && frames >= 0 && channels <= 2
                        && frames <= remaining / std::max<int64_t>(channels * sampleWidth, 1);
         next = fits ? here + embeddedHeaderBytes + frames * channels * sampleWidth : file->size();
+        if (remaining >= 0 && (channels < 0 || frames < 0 || channels > 2))
+            noteProblem(describeField(sound) + " says it holds " + std::to_string(frames) + " frames of "
+                        + std::to_string(channels) + " channels, which makes no sense");
+        else if (!fits)
+            noteEnd(sound);
     }
     auto zone = std::make_unique<ZZone>(&instrument, resolved, file, headerOffset);
     file->seek(next);
@@ -284,9 +382,9 @@ std::unique_ptr<ZZone> InstrumentReader::locateMissingSample(const std::string& 
     return zone;
 }
 
-void InstrumentReader::keepZone(ZGroup& group, std::unique_ptr<ZZone> zone)
+void InstrumentReader::keepZone(ZGroup& group, std::unique_ptr<ZZone> zone, const Field& settings)
 {
-    readBlockOver(*file, zone->settings);
+    readBlock(zone->settings, settings);
     const int64_t afterSettings = file->tell();
     clampToSound(zone->settings, static_cast<uint64_t>(zone->soundFile->getLength()));
     if (instrument.settings.diskStreaming != 0)

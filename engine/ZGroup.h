@@ -30,6 +30,8 @@ public:
         return { cellZones.data() + cellStart[index], cellStart[index + 1] - cellStart[index] };
     }
     bool contains(int note, int velocity) const;
+    // True when the note lies inside the group and its cell holds a zone.
+    bool hasZoneAt(int note, int velocity) const { return contains(note, velocity) && !cell(note, velocity).empty(); }
 
     static GroupSettings defaultSettings();
 

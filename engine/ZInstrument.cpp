@@ -103,6 +103,7 @@ void ZInstrument::clear()
     extraText.clear();
     stringList.clear();
     embeddedFile.reset();
+    notesWithoutZone.store(0, std::memory_order_relaxed);
 }
 
 void ZInstrument::createVoices()
@@ -168,9 +169,17 @@ std::vector<ZEvent> ZInstrument::takePendingEvents()
     return events;
 }
 
+static_assert(std::atomic<uint64_t>::is_always_lock_free, "the audio thread counts notes without a lock");
+
 bool ZInstrument::loadFromFile(const std::string& path)
 {
-    return InstrumentReader(*this, path).load();
+    ZLoadReport unused;
+    return loadFromFile(path, unused);
+}
+
+bool ZInstrument::loadFromFile(const std::string& path, ZLoadReport& report)
+{
+    return InstrumentReader(*this, path, report).load();
 }
 
 uint32_t ZInstrument::peekFile(const std::string& path, bool wantVendor, std::string& text)

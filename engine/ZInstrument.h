@@ -11,6 +11,7 @@
 #include "engine/ZEventQueue.h"
 #include "engine/ZGroup.h"
 #include "engine/ZLFO.h"
+#include "engine/ZLoadReport.h"
 #include "engine/ZPlatform.h"
 #include "engine/ZReverb.h"
 #include "engine/ZSEDelegate.h"
@@ -88,8 +89,10 @@ public:
     void applySettings();
     void resetControllers();
 
-    // Instrument files (the loading thread; peekFile any thread).
+    // Instrument files (the loading thread; peekFile any thread). The report
+    // tells what the load found wrong (ZLoadReport.h).
     bool loadFromFile(const std::string& path);
+    bool loadFromFile(const std::string& path, ZLoadReport& report);
     static uint32_t peekFile(const std::string& path, bool wantVendor, std::string& text);
     // Keeps the open instrument file that embedded sounds read from; it
     // closes when the last sound that uses it goes, or at the next clear().
@@ -125,6 +128,9 @@ public:
     float getBendRatio() const { return bendRatio; }
     bool isBendMoving() const { return bendMoving; }
     int32_t getBendRange() const { return bendRange; }
+    // Note-ons since the last clear() for which no active group held a zone
+    // at their key and velocity (key switches aside); any thread may read it.
+    uint64_t notesThatFoundNoZone() const { return notesWithoutZone.load(std::memory_order_relaxed); }
     float getPanLeft() const { return panLeft; }
     float getPanRight() const { return panRight; }
     float getGain() const { return gain; }
@@ -167,7 +173,8 @@ private:
     void updateMasterFilter();
     void dispatchEvents(int sampleIndex, bool lastSample);
     void handleEvent(const ZEvent& event);
-    void updateGroupActivation(const ZEvent& event);
+    // True when the event was a key switch (a note that activates groups).
+    bool updateGroupActivation(const ZEvent& event);
     void triggerGroup(ZGroup& group, int note, int velocity);
     void startZone(ZZone& zone, int note, int velocity, int channelTag);
     void stopExclusiveGroup(int number);
@@ -202,6 +209,8 @@ private:
     float panRight = 1.0f;
     float gain = 1.0f;
     float gainTarget = 1.0f;
+    // Bumped by the audio thread, lock-free and without allocation.
+    std::atomic<uint64_t> notesWithoutZone { 0 };
 
     // The open instrument file that embedded sounds read from.
     ZSharedFile embeddedFile;

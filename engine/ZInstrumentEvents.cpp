@@ -70,14 +70,16 @@ void ZInstrument::dispatchEvents(int sampleIndex, bool lastSample)
 
 void ZInstrument::handleEvent(const ZEvent& event)
 {
-    updateGroupActivation(event);
+    const bool keySwitch = updateGroupActivation(event);
 
     const int note = event.data1;
     const bool noteOn = event.isNoteOn();
     const bool noteOff = event.isNoteOff();
+    bool zoneFound = false;
     for (ZGroup* group : activeGroups)
     {
         const GroupSettings& g = group->settings;
+        zoneFound = zoneFound || (noteOn && group->hasZoneAt(note, event.data2));
         if (noteOn && g.releaseTrigger == 0)
             triggerGroup(*group, note, event.data2);
         else if (noteOff && g.releaseTrigger != 0 && !sustainPedal)
@@ -93,6 +95,9 @@ void ZInstrument::handleEvent(const ZEvent& event)
             triggerGroup(*group, note, velocity);
         }
     }
+    // A key switch plays no zone by design.
+    if (noteOn && !zoneFound && !keySwitch)
+        notesWithoutZone.fetch_add(1, std::memory_order_relaxed);
     if (noteOn)
     {
         noteVelocity[note] = event.data2;
@@ -129,7 +134,7 @@ void ZInstrument::handleEvent(const ZEvent& event)
     }
 }
 
-void ZInstrument::updateGroupActivation(const ZEvent& event)
+bool ZInstrument::updateGroupActivation(const ZEvent& event)
 {
     bool keySwitchCleared = false;
     for (const auto& owned : groups)
@@ -187,6 +192,7 @@ void ZInstrument::updateGroupActivation(const ZEvent& event)
             break;
         }
     }
+    return keySwitchCleared;
 }
 
 void ZInstrument::triggerGroup(ZGroup& group, int note, int velocity)

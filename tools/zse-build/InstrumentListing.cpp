@@ -6,7 +6,7 @@
 #include <span>
 
 #include "InstrumentImage.h"
-#include "PrintableText.h"
+#include "files/PrintableText.h"
 #include "SettingsFields.h"
 #include "engine/ZGroup.h"
 #include "files/InstrumentFileStrings.h"

@@ -55,7 +55,7 @@ bool readInstrumentListing(const std::string& path, ListedInstrument& listed, st
 // The listing as text: the instrument, the settings that differ from a new
 // instrument's, each group with its activation and each zone with its keys,
 // velocities, sample, length and loop, then the missing samples. Every name
-// from the file is printed escaped (PrintableText.h).
+// from the file is printed escaped (files/PrintableText.h).
 std::string formatInstrumentListing(const std::string& path, const ListedInstrument& listed);
 
 // The zones whose sound the player will not find.

@@ -24,7 +24,7 @@
 #include "MidiFile.h"
 #include "MidiTiming.h"
 #include "OutputFile.h"
-#include "PrintableText.h"
+#include "files/PrintableText.h"
 #include "ProgressBar.h"
 #include "RenderLength.h"
 #include "RenderOptions.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "PrintableText.h"
+#include "files/PrintableText.h"
 
 TEST(PrintableText, ControlAndInvalidBytesAreEscapedAndLettersKept)
 {

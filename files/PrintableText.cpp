@@ -1,4 +1,4 @@
-#include "PrintableText.h"
+#include "files/PrintableText.h"
 
 #include <cstdint>
 
