@@ -11,6 +11,7 @@
 #include "files/SamplePath.h"
 #include "files/ZEmbeddedSoundFile.h"
 #include "files/ZFile.h"
+#include "files/ZWaveFile.h"
 
 namespace
 {
@@ -43,6 +44,17 @@ void clampToSound(ZoneSettings& s, uint64_t length)
         s.loopEnd = 1;
     if (s.loopStart >= s.loopEnd)
         s.loopStart = s.loopEnd - 1;
+}
+
+// Why a zone that is not loaded has nothing to play, for the report.
+std::string whyNotPlayable(const ZZone& zone)
+{
+    const auto* wave = dynamic_cast<const ZWaveFile*>(zone.soundFile.get());
+    if (wave == nullptr)
+        return "its embedded sound cannot be read";
+    if (!wave->getOpenProblem().empty())
+        return wave->getOpenProblem();
+    return wave->isOpen() ? "holds no frames the player can play" : "cannot be opened";
 }
 
 // Progress before zone z of Z in group g of G, in single precision.
@@ -310,15 +322,20 @@ bool InstrumentReader::readZone(ZGroup& group, int32_t groupIndex, int32_t zoneI
     if (delegate != nullptr && !delegate->loadProgress(progress, group.name, sampleName))
         return false;
 
+    std::string missingReason;
     if (!zone->loaded)
+    {
+        missingReason = whyNotPlayable(*zone);
         zone = locateMissingSample(resolved);
+    }
     const Field settings { "the settings", groupIndex, zoneIndex };
     if (zone != nullptr)
     {
         keepZone(group, std::move(zone), settings);
         return true;
     }
-    report.missingSamples.push_back({ groupIndex, zoneIndex, sampleName, embedded ? std::string() : resolved });
+    report.missingSamples.push_back(
+        { groupIndex, zoneIndex, sampleName, embedded ? std::string() : resolved, missingReason });
     file->skip(sizeof(ZoneSettings));
     if (file->tell() > file->size())
         noteEnd(settings);

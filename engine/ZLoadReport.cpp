@@ -9,9 +9,9 @@ std::string ZLoadReport::missingSamplesText(size_t shown) const
     {
         const ZMissingSample& missing = missingSamples[k];
         text += std::string(k == 0 ? " " : ", ") + quotedText(missing.sampleName) + " (group "
-              + std::to_string(missing.group + 1) + " zone " + std::to_string(missing.zone + 1)
-              + (missing.resolvedPath.empty() ? ", its embedded sound cannot be read)"
-                                              : ", not found at " + quotedText(missing.resolvedPath) + ")");
+              + std::to_string(missing.group + 1) + " zone " + std::to_string(missing.zone + 1) + ", "
+              + (missing.resolvedPath.empty() ? "" : quotedText(missing.resolvedPath) + ": ")
+              + printableText(missing.reason) + ")";
     }
     if (missingSamples.size() > shown)
         text += " and " + std::to_string(missingSamples.size() - shown) + " more";

@@ -15,6 +15,7 @@ struct ZMissingSample
     int32_t zone = 0;
     std::string sampleName;     // as stored, raw bytes
     std::string resolvedPath;   // where the player looked; empty for an embedded sound
+    std::string reason;         // "not found", "is a directory", ...
 };
 
 struct ZLoadReport
@@ -35,7 +36,7 @@ struct ZLoadReport
     bool isClean() const { return problem.empty() && missingSamples.empty(); }
 
     // The missing samples in one line: "2 of 5 zones: "a.wav" (group 1 zone
-    // 2, not found at "/lib/a.wav"), ..." with every name escaped
+    // 2, "/lib/a.wav": not found), ..." with every name escaped
     // (files/PrintableText.h); the first `shown` are named, the rest counted.
     std::string missingSamplesText(size_t shown = SIZE_MAX) const;
     // Everything the report holds, one line each ending in a line feed, for

@@ -81,6 +81,22 @@ ZSharedFile ZFile::openFileForReading(const std::string& utf8Path)
     return ZSharedFile(new ZFile(fd, utf8Path, {}, false, static_cast<int64_t>(info.st_size)));
 }
 
+std::string ZFile::whyNotReadable(const std::string& utf8Path)
+{
+    if (utf8Path.empty() || utf8Path.find('\0') != std::string::npos)
+        return "not found";
+    struct stat info {};
+    if (::stat(utf8Path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? "not found" : std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return "is a directory";
+    if (!S_ISREG(info.st_mode))
+        return "not a regular file";
+    if (::access(utf8Path.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return {};
+}
+
 std::unique_ptr<ZFile> ZFile::createForWriting(const std::string& utf8Path)
 {
     if (utf8Path.empty() || utf8Path.find('\0') != std::string::npos)

@@ -17,6 +17,10 @@ class ZFile
 public:
     // Opens a regular file for reading ("rb"); null when it cannot be opened.
     static ZSharedFile openFileForReading(const std::string& utf8Path);
+    // Why openFileForReading refuses a path, for a person: "not found", "is a
+    // directory", "not a regular file" (a pipe, a device) or the system's
+    // reason; empty for a regular file.
+    static std::string whyNotReadable(const std::string& utf8Path);
 
     // Creates a writer for utf8Path. Bytes go to a temporary file in the same
     // folder; commit() moves it over utf8Path. Destroying the writer without a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <type_traits>
@@ -58,13 +59,39 @@ int64_t nextAfterOddChunk(const ZFile& file, int64_t unpadded)
     return unpadded + 1;
 }
 
-// Walks the chunks of a WAVE file. False for anything that is not a readable
-// integer PCM mono or stereo file; every length is capped by the file's size.
-bool parseWave(const ZFile& file, ZWaveFile::Format& format)
+constexpr uint16_t integerPcmTag = 1;
+constexpr uint16_t floatTag = 3;
+constexpr uint16_t extensibleTag = 0xFFFE;
+
+// The format an extensible header's sub-format GUID names: its first two
+// bytes are a plain format tag when the rest is the standard base GUID; 0
+// otherwise.
+uint16_t extensibleSubFormat(const uint8_t* guid)
+{
+    static const uint8_t base[14] = { 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71 };
+    return std::memcmp(guid + 2, base, sizeof base) == 0 ? readLittleEndian16(guid) : 0;
+}
+
+// The format tag of a "fmt " chunk, the sub-format of an extensible one.
+uint16_t sampleFormatOf(const ZFile& file, int64_t body, int64_t size, uint16_t tag)
+{
+    uint8_t guid[16];
+    if (tag != extensibleTag)
+        return tag;
+    if (size < 40 || file.readAt(body + 24, guid, sizeof guid) != sizeof guid)
+        return 0;
+    return extensibleSubFormat(guid);
+}
+
+// Walks the chunks of a WAVE file. For anything that is not a readable
+// integer PCM mono or stereo file, the reason; empty otherwise. Every length
+// is capped by the file's size.
+std::string parseWave(const ZFile& file, ZWaveFile::Format& format)
 {
     uint8_t head[12];
     if (file.readAt(0, head, sizeof head) != sizeof head || !isId(head, "RIFF") || !isId(head + 8, "WAVE"))
-        return false;
+        return "not a RIFF WAVE file";
     format.riffSize = readLittleEndian32(head + 4);
 
     const int64_t fileSize = file.size();
@@ -85,26 +112,42 @@ bool parseWave(const ZFile& file, ZWaveFile::Format& format)
         {
             uint8_t fmt[16];
             if (size < 16 || file.readAt(body, fmt, sizeof fmt) != sizeof fmt)
-                return false;
+                return "its format chunk is cut short";
             const int32_t channels = readLittleEndian16(fmt + 2);
             const int32_t rate = le32signed(fmt + 4);
             const int64_t blockAlign = readLittleEndian16(fmt + 12);
             const int32_t bits = readLittleEndian16(fmt + 14);
-            if (readLittleEndian16(fmt) != 1 || channels < 1 || channels > 2 || rate <= 0)
-                return false;
+            // An extensible header with integer PCM inside is plain PCM with a
+            // longer header (what 24-bit recorders and sox write).
+            const uint16_t tag = readLittleEndian16(fmt);
+            const uint16_t sampleFormat = sampleFormatOf(file, body, size, tag);
+            if (sampleFormat == floatTag)
+                return "holds floating-point samples, which the player does not read (zse-build converts them)";
+            if (sampleFormat != integerPcmTag)
+            {
+                char text[64];
+                std::snprintf(text, sizeof text, "is not integer PCM (format tag 0x%04x)", static_cast<unsigned>(tag));
+                return text;
+            }
+            if (channels < 1 || channels > 2)
+                return "has " + std::to_string(channels) + " channels; the player plays mono and stereo";
+            if (rate <= 0)
+                return "has no sample rate";
             format.channels = channels;
             format.sampleRate = rate;
-            format.bytesPerSample = bits / 8;
-            format.frameSize = blockAlign != 0 ? blockAlign : channels * bits / 8;
+            // Samples lie in whole bytes: a 12-bit sample fills a 16-bit
+            // container (left-justified) and is scaled as one.
+            format.bytesPerSample = (bits + 7) / 8;
+            format.frameSize = blockAlign != 0 ? blockAlign : int64_t { channels } * format.bytesPerSample;
             // A frame must hold all its samples, or conversion would read past it.
             if (format.frameSize == 0 || format.frameSize < int64_t { channels } * format.bytesPerSample)
-                return false;
+                return "its frames are too small for their samples";
             haveFormat = true;
         }
         else if (isId(chunk, "data"))
         {
             if (!haveFormat)
-                return false;
+                return "its data comes before its format";
             format.dataOffset = body;
             dataSize = size;
             haveData = true;
@@ -128,7 +171,7 @@ bool parseWave(const ZFile& file, ZWaveFile::Format& format)
             uint8_t count[4] = {};
             file.readAt(body, count, static_cast<size_t>(std::min<int64_t>(size, sizeof count)));
             if (le32signed(count) < 0)
-                return false;
+                return "its cue chunk makes no sense";
         }
 
         if (isId(chunk, "inst") && size == 7)
@@ -144,7 +187,7 @@ bool parseWave(const ZFile& file, ZWaveFile::Format& format)
         const int64_t present = std::max<int64_t>(0, fileSize - format.dataOffset);
         format.length = std::min(dataSize, present) / format.frameSize;
     }
-    return true;
+    return {};
 }
 
 // Conversion of one sample to each output type, by bytes per sample.
@@ -201,9 +244,15 @@ bool ZWaveFile::open(const std::string& newPath, const ZSharedFile&, int64_t)
     path = newPath;
     ZSharedFile opening = ZFile::openFileForReading(path);
     if (opening == nullptr)
+    {
+        problem = ZFile::whyNotReadable(path);
+        if (problem.empty())
+            problem = "cannot be opened";
         return false;
+    }
     Format parsed;
-    if (!parseWave(*opening, parsed))
+    problem = parseWave(*opening, parsed);
+    if (!problem.empty())
         return false;
     format = parsed;
     file = std::move(opening);

@@ -1,7 +1,10 @@
 #pragma once
-// A RIFF WAVE file on disk: 8, 16, 24 or 32-bit integer PCM, mono or stereo.
-// Opening walks the chunks for "fmt ", "data" and "smpl"; reads convert frames
-// through a per-thread scratch buffer and never run past the "data" chunk.
+// A RIFF WAVE file on disk: 8, 16, 24 or 32-bit integer PCM, mono or stereo,
+// with a plain or an extensible header; samples of other widths (12, 20 bits)
+// are read at the width of the whole bytes that hold them. Floating-point
+// files are refused (the builder converts them). Opening walks the chunks
+// for "fmt ", "data" and "smpl"; reads convert frames through a per-thread
+// scratch buffer and never run past the "data" chunk.
 
 #include <cstdint>
 #include <string>
@@ -40,6 +43,11 @@ public:
     int64_t getLoopEnd() const override { return format.loopEnd; }
     int32_t getRootKey() const override { return format.rootKey; }
 
+    // Why the last open() failed, for a person ("not found", "is a
+    // directory", "not a regular file", "holds floating-point samples ...");
+    // empty after a successful one.
+    const std::string& getOpenProblem() const { return problem; }
+
     // What the chunk walk found; defaults until a file has been parsed.
     struct Format
     {
@@ -64,6 +72,7 @@ private:
     ZSharedFile file;
     std::string path;
     Format format;
+    std::string problem;
     bool opened = false;
     int64_t cursor = 0;  // frame index of the next read
 };

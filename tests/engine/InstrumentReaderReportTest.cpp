@@ -202,10 +202,10 @@ TEST(InstrumentReaderReport, MissingSamplesAreListedByZoneWithTheirNamesEscaped)
     const std::string goneShown = "\"gone\\x1b[2J.wav\"";
     const std::string goneAt = "\"" + scratchDir() + "/gone\\x1b[2J.wav\"";
     EXPECT_EQ(report.missingSamplesText(),
-              "3 of 4 zones: " + goneShown + " (group 1 zone 2, not found at " + goneAt + "), \"report-lost.wav\" "
-              "(group 2 zone 1, not found at \"" + lost + "\"), " + goneShown + " (group 2 zone 2, not found at " + goneAt + ")");
+              "3 of 4 zones: " + goneShown + " (group 1 zone 2, " + goneAt + ": not found), \"report-lost.wav\" "
+              "(group 2 zone 1, \"" + lost + "\": not found), " + goneShown + " (group 2 zone 2, " + goneAt + ": not found)");
     EXPECT_EQ(report.missingSamplesText(1),
-              "3 of 4 zones: " + goneShown + " (group 1 zone 2, not found at " + goneAt + ") and 2 more");
+              "3 of 4 zones: " + goneShown + " (group 1 zone 2, " + goneAt + ": not found) and 2 more");
     EXPECT_EQ(report.describe(1), "missing samples: " + report.missingSamplesText(1) + "\n");
     EXPECT_EQ(report.describe().find('\x1b'), std::string::npos);
 }

@@ -45,6 +45,28 @@ WaveBuilder& WaveBuilder::format(uint16_t tag, uint16_t channels, uint32_t rate,
     return chunk("fmt ", body);
 }
 
+WaveBuilder& WaveBuilder::extensible(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t validBits,
+                                     uint16_t subFormat)
+{
+    const auto align = static_cast<uint16_t>(channels * bits / 8);
+    Bytes body;
+    appendLE16(body, 0xFFFE);
+    appendLE16(body, channels);
+    appendLE32(body, rate);
+    appendLE32(body, rate * align);
+    appendLE16(body, align);
+    appendLE16(body, bits);
+    appendLE16(body, 22);  // extension size
+    appendLE16(body, validBits);
+    appendLE32(body, channels == 1 ? 0x4 : 0x3);  // centre, or front left and right
+    appendLE16(body, subFormat);
+    const Bytes base { 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71 };
+    if (subFormat != 0)
+        body.insert(body.end(), base.begin(), base.end());
+    body.resize(40, 0);
+    return chunk("fmt ", body);
+}
+
 WaveBuilder& WaveBuilder::sampler(uint8_t unityNote, const std::vector<std::pair<int32_t, int32_t>>& loops)
 {
     Bytes body;

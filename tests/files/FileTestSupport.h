@@ -23,6 +23,10 @@ public:
     WaveBuilder& format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t blockAlign = 0,
                         uint32_t chunkSize = 16);
     WaveBuilder& pcm(uint16_t channels, uint32_t rate, uint16_t bits) { return format(1, channels, rate, bits); }
+    // A 40-byte extensible "fmt " chunk: containers of `bits`, `validBits` of
+    // them used, the sub-format GUID built on the format tag `subFormat`
+    // (1 integer PCM, 3 float; 0 writes a GUID of zeros).
+    WaveBuilder& extensible(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t validBits, uint16_t subFormat);
     WaveBuilder& data(const Bytes& samples) { return chunk("data", samples); }
     // A "smpl" chunk with the given unity note and loops (start, end).
     WaveBuilder& sampler(uint8_t unityNote, const std::vector<std::pair<int32_t, int32_t>>& loops);

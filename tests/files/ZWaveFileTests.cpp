@@ -237,6 +237,8 @@ TEST(ZWaveFileFormat, RefusedFiles)
         EXPECT_EQ(wave.readFloat(out, 2), 0) << name;
     };
     refused("float", WaveBuilder().format(3, 1, 44100, 32).data(samples32({ 0x3F800000 })).build());
+    // An extensible header of zeros names no sub-format (one naming integer
+    // PCM is read: ZWaveFileVariantsTests.cpp).
     refused("extensible", WaveBuilder().format(0xFFFE, 2, 44100, 24, 0, 40).data(someData).build());
     refused("threechannels", WaveBuilder().pcm(3, 44100, 16).data(someData).build());
     refused("nochannels", WaveBuilder().format(1, 0, 44100, 16, 2).data(someData).build());

@@ -50,10 +50,20 @@ for wav in /usr/share/sounds/alsa/*.wav; do
     describe "$name" >> "$work/decoded.txt"
 done
 
-# Formats the player refuses: extensible and floating point.
-sox -D -r 44100 -n -c 2 -b 24 "$work/sox/s24_2ch_extensible.wav" synth 100s sine 440
+# What sox writes by default for 24 and 32 bits: the extensible header
+# around integer PCM, which the player reads.
+mkdir -p "$work/extensible"
+for format in "s24_2ch 24 2 44100" "s32_1ch 32 1 96000"; do
+    read -r tag bits channels rate <<< "$format"
+    name="extensible/$tag"
+    sox -D -r "$rate" -n -c "$channels" -b "$bits" "$work/$name.wav" synth 2000s whitenoise vol 0.9
+    decode "$work/$name.wav"
+    describe "$name" >> "$work/decoded.txt"
+done
+
+# What the player refuses: floating point (the builder converts it).
 sox -D -r 44100 -n -c 1 -b 32 -e floating-point "$work/sox/f32_1ch.wav" synth 100s sine 440
-printf '%s\n' sox/s24_2ch_extensible sox/f32_1ch > "$work/refused.txt"
+printf '%s\n' sox/f32_1ch > "$work/refused.txt"
 
 # Hand-made seeds with the chunks sox does not write.
 bytes() { for v in "$@"; do printf "\\x$(printf %02x "$v")"; done; }

@@ -540,7 +540,7 @@ private:
             if (opened.decoded != nullptr)
                 return fail(sample, member(where, "sample"),
                             "\"" + sample.stringValue + "\" (" + opened.formatName
-                                + ") is not a plain integer PCM WAVE file, the only kind the player reads beside an "
+                                + ") is not an integer PCM WAVE file, the only kind the player reads beside an "
                                   "instrument; store it with embedded or copy storage");
             const fs::path relative = file.lexically_relative(fs::weakly_canonical(outputFolder, failure));
             if (failure || relative.empty())

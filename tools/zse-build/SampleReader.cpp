@@ -38,8 +38,7 @@ bool openSampleFile(const std::string& path, OpenedSample& sample, std::string& 
     const bool waveOpens = wave->open(path, nullptr, 0);
     wave->close();
     // The player's reader is trusted where it reads the samples at the width
-    // libsndfile finds too: a 12-bit sample in a 16-bit container, which it
-    // takes for 8-bit, is left to libsndfile.
+    // and channel count libsndfile finds too.
     const bool playerReads = waveOpens
                           && (!decodes
                               || (decoded->getBytesPerSample() == wave->getBytesPerSample()

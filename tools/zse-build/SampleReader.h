@@ -1,12 +1,12 @@
 #pragma once
 // Opens a sample file that a description names, whatever its format.
 //
-// A plain integer PCM WAVE file, which the player reads itself, goes through
-// the player's own WAVE reader, so its samples, loop and root key come out
-// exactly as the player will read them. Every other file libsndfile reads
-// (WAVE with an extensible header, float or 12-bit samples, AIFF, FLAC, Ogg
-// Vorbis ...) goes through SndfileSound, which delivers the same values the
-// player would read from the plain WAVE copy `copy` storage writes for it.
+// An integer PCM WAVE file (plain or extensible header), which the player
+// reads itself, goes through the player's own WAVE reader, so its samples,
+// loop and root key come out exactly as the player will read them. Every
+// other file libsndfile reads (float WAVE, AIFF, FLAC, Ogg Vorbis ...) goes
+// through SndfileSound, which delivers the same values the player would read
+// from the plain WAVE copy `copy` storage writes for it.
 
 #include <memory>
 #include <string>

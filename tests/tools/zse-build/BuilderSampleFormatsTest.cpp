@@ -109,14 +109,14 @@ std::vector<Variant> variants(const std::string& folder)
         { "16-bit plain WAVE", "plain16.wav", bytes(plain16), plain16, true },
         { "24-bit plain WAVE", "plain24.wav", bytes(plain24), plain24, true },
         { "8-bit plain WAVE", "plain8.wav", bytes(plain8), plain8, true },
-        { "24-bit extensible WAVE (sox -b 24)", "ext24.wav", soxFrom("24.wav", { "-b", "24" }), plain24, false },
-        { "32-bit extensible WAVE (sox -b 32)", "ext32.wav", soxFrom("24.wav", { "-b", "32" }), plain32, false },
+        { "24-bit extensible WAVE (sox -b 24)", "ext24.wav", soxFrom("24.wav", { "-b", "24" }), plain24, true },
+        { "32-bit extensible WAVE (sox -b 32)", "ext32.wav", soxFrom("24.wav", { "-b", "32" }), plain32, true },
         { "32-bit float WAVE", "float32.wav", soxFrom("24.wav", { "-e", "floating-point", "-b", "32" }), plain32, false },
         { "64-bit float WAVE", "float64.wav", soxFrom("24.wav", { "-e", "floating-point", "-b", "64" }), plain32, false },
         { "12-bit samples in 16-bit containers",
           "twelve.wav",
           bytes(WaveBuilder().format(1, 2, rate, 12, 4).data(samples16(in16BitContainers(values12))).build()),
-          plain12, false },
+          plain12, true },
         { "8-bit AIFF", "aiff8.aiff", soxFrom("8.wav", { "-t", "aiff" }), plain8, false },
         { "16-bit AIFF", "aiff16.aiff", soxFrom("16.wav", { "-t", "aiff" }), plain16, false },
         { "24-bit AIFF", "aiff24.aiff", soxFrom("24.wav", { "-t", "aiff" }), plain24, false },
@@ -182,7 +182,8 @@ TEST(BuilderSampleFormats, EveryVariantHoldsTheSamplesThePlayerReadsFromAPlainWa
         }
     }
 
-    // Referenced where they lie, the player reads only the plain WAVE files.
+    // Referenced where they lie, the player reads the integer PCM WAVE files,
+    // plain or extensible, 12-bit ones included; the others must be converted.
     for (const Variant& v : all)
     {
         SCOPED_TRACE(v.what);
@@ -191,7 +192,7 @@ TEST(BuilderSampleFormats, EveryVariantHoldsTheSamplesThePlayerReadsFromAPlainWa
         const ToolResult built = runTool(ZSE_BUILD_PROGRAM, { "--storage", "reference", json, folder + "/ref.zse" });
         EXPECT_EQ(built.exitStatus, v.playerReadsFile ? 0 : 1) << built.err;
         if (!v.playerReadsFile)
-            EXPECT_NE(built.err.find("is not a plain integer PCM WAVE file"), std::string::npos) << built.err;
+            EXPECT_NE(built.err.find("is not an integer PCM WAVE file"), std::string::npos) << built.err;
     }
 }
 
