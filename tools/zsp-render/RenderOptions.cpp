@@ -8,7 +8,8 @@
 const char* const renderUsage =
     "usage: zsp-render --instrument PATH.zse --midi PATH.mid --output PATH.wav|-\n"
     "                  [--format f32|s16|s24] [--sample-rate 44100] [--block-size 512]\n"
-    "                  [--tail 2.0 | --until-silent [DB]] [--outputs N] [--seed 1] [--quiet]\n"
+    "                  [--tail 2.0 | --until-silent [DB]] [--outputs N] [--seed 1]\n"
+    "                  [--allow-missing-samples] [--quiet]\n"
     "       zsp-render --help | --version\n"
     "\n"
     "Renders a MIDI file through the player's own processor into a WAVE file.\n"
@@ -25,9 +26,13 @@ const char* const renderUsage =
     "                    last event; at most 60 seconds after it\n"
     "  --outputs N       stereo outputs written, 1 to 16 (default 1: 2 channels)\n"
     "  --seed N          seed of the random zone choice (default 1)\n"
+    "  --allow-missing-samples  render even when sample files of the instrument\n"
+    "                    are missing (their zones stay silent); without it that\n"
+    "                    is an error, as a damaged instrument file always is\n"
     "  --quiet           no progress bar and no report at the end\n"
-    "The report (length, peak per output, clipped samples) goes to standard output,\n"
-    "or to standard error when the WAVE file goes to standard output.\n";
+    "The report (length, peak per output, clipped samples, notes that found no\n"
+    "zone, missing samples) goes to standard output, or to standard error when the\n"
+    "WAVE file goes to standard output. Exit status 0 on success, 1 otherwise.\n";
 
 namespace
 {
@@ -77,6 +82,11 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
         if (name == "--quiet")
         {
             options.quiet = true;
+            continue;
+        }
+        if (name == "--allow-missing-samples")
+        {
+            options.allowMissingSamples = true;
             continue;
         }
         if (name == "--help" || name == "-h")

@@ -22,6 +22,9 @@ struct RenderOptions
     RenderFormat format = RenderFormat::f32;
     int outputs = 1;  // stereo pairs
     uint32_t seed = 1;
+    // Render an instrument whose samples are not all there (without them);
+    // a damaged instrument file is refused all the same.
+    bool allowMissingSamples = false;
     bool quiet = false;
     bool help = false;
     bool version = false;

@@ -58,6 +58,8 @@ std::string formatRenderReport(const RenderReport& report)
     else
         text += "  clipped samples: 0 (" + count + " samples at or beyond full scale are kept as they are in the "
               "float file; the instrument does not clip)\n";
+    text += "  notes that found no zone: " + std::to_string(report.notesWithoutZone) + "\n";
+    text += "  missing samples: " + (report.missingSamples.empty() ? std::string("none") : report.missingSamples) + "\n";
     if (report.stoppedAtLimit)
         text += "  still sounding " + std::to_string(static_cast<int>(untilSilentLimitSeconds))
               + " s after the last event: the render stopped there\n";

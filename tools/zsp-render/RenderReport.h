@@ -3,7 +3,7 @@
 // of every output and how many samples reached full scale, with the reason
 // they were clipped (the instrument's own clip setting, or the integer
 // format of the file) or kept (a float file of an instrument that does not
-// clip).
+// clip), the notes that found no zone and the samples that were missing.
 
 #include <cstdint>
 #include <string>
@@ -37,6 +37,9 @@ struct RenderReport
     int64_t fullScaleSamples = 0;
     bool instrumentClips = true;   // the instrument's clipOutput setting
     bool stoppedAtLimit = false;   // --until-silent ran into its limit
+    uint64_t notesWithoutZone = 0;
+    // The load report's line of missing samples (ZLoadReport), empty for none.
+    std::string missingSamples;
 };
 
 // The report's lines, each ending in a line feed.

@@ -10,7 +10,9 @@
 // channels ("Output 1"), or 2N with --outputs N, exactly as long as the MIDI
 // file plus the tail (or, with --until-silent, until the sound has died
 // away). Exit status 1, a message on standard error and no output file for
-// any bad input; an interrupted render leaves no partial file either.
+// any bad input (an instrument file cut short or damaged, missing samples
+// unless --allow-missing-samples); an interrupted render leaves no partial
+// file either.
 
 #include <algorithm>
 #include <cstdio>
@@ -31,7 +33,6 @@
 #include "RenderReport.h"
 #include "RenderWaveWriter.h"
 #include "ToolVersion.h"
-#include "files/InstrumentFileHead.h"
 #include "files/ZFile.h"
 
 namespace
@@ -73,53 +74,47 @@ bool readMidi(const std::string& path, MidiFileContents& contents, std::string& 
     return true;
 }
 
-// The player refuses a file without the magic or with an older version;
-// saying which is clearer than a failed load.
-bool checkInstrumentHead(const std::string& path, std::string& error)
-{
-    ZSharedFile file = ZFile::openFileForReading(path);
-    if (file == nullptr)
-    {
-        error = path + ": cannot open the instrument file";
-        return false;
-    }
-    int32_t version = 0;
-    if (!readInstrumentFileHead(*file, version))
-    {
-        error = path + ": not an instrument file";
-        return false;
-    }
-    if (version < minimumInstrumentFileVersion)
-    {
-        error = path + ": instrument format version " + std::to_string(version) + " is older than the player reads";
-        return false;
-    }
-    return true;
-}
-
-// Reports samples that cannot be found while the instrument loads.
-class LoadReporter final : public ZSEDelegate
+// Answers no missing-sample prompt (the player would search folders and ask
+// the user): the load report names every missing sample.
+class OfflineDelegate final : public ZSEDelegate
 {
 public:
     bool loadProgress(float, const std::string&, const std::string&) override { return true; }
     void groupsChanged() override {}
-    void locateSample(const std::string& resolvedPath, char*) override
-    {
-        std::fprintf(stderr, "zsp-render: warning: sample not found: %s\n", quotedText(resolvedPath).c_str());
-    }
+    void locateSample(const std::string&, char*) override {}
     void instrumentChanged() override {}
 };
 
-bool loadInstrument(ZInstrument& instrument, const std::string& path, std::string& error)
+// Missing samples named in a message; the rest are counted.
+constexpr size_t missingSamplesNamed = 10;
+
+// Loads the instrument as the player does. False with the reason for a file
+// that cannot be read whole, or one whose samples are missing unless they
+// are allowed.
+bool loadInstrument(ZInstrument& instrument, const std::string& path, bool allowMissingSamples, ZLoadReport& report,
+                    std::string& error)
 {
-    LoadReporter reporter;
+    OfflineDelegate offline;
     ZSEDelegate* const previous = instrument.delegate;
-    instrument.delegate = &reporter;
-    const bool loaded = instrument.loadFromFile(path);
+    instrument.delegate = &offline;
+    const bool loaded = instrument.loadFromFile(path, report);
     instrument.delegate = previous;
-    if (!loaded)
-        error = path + ": the instrument cannot be loaded";
-    return loaded;
+    const std::string shownPath = printableText(path);
+    if (!report.fileIsWhole())
+        error = shownPath + ": " + report.problem;
+    else if (!loaded)
+        error = shownPath + ": the instrument cannot be loaded";
+    else if (!report.missingSamples.empty() && !allowMissingSamples)
+        error = shownPath + ": missing samples: " + report.missingSamplesText(missingSamplesNamed)
+              + " (--allow-missing-samples renders without them)";
+    else
+    {
+        if (report.trailingBytes > 0)
+            std::fprintf(stderr, "zsp-render: warning: %s: %lld bytes follow the last group record; the player ignores them\n",
+                         shownPath.c_str(), static_cast<long long>(report.trailingBytes));
+        return true;
+    }
+    return false;
 }
 
 // Gives the processor the first `pairs` stereo outputs, as a host that
@@ -148,8 +143,8 @@ int render(const RenderOptions& options)
 
     std::error_code pathError;
     const std::string instrumentPath = std::filesystem::absolute(options.instrumentPath, pathError).string();
-    if (!checkInstrumentHead(instrumentPath, error))
-        return failure(error);
+    if (const std::string why = ZFile::whyNotReadable(instrumentPath); !why.empty())
+        return failure(printableText(options.instrumentPath) + ": " + why);
     if (!outputIsNoInput(options.outputPath, { options.instrumentPath, options.midiPath }, error))
         return failure(error);
 
@@ -167,12 +162,6 @@ int render(const RenderOptions& options)
     if (!RenderWaveWriter::fits(options.format, channels, frames))
         return failure(options.midiPath + ": the render would be longer than a WAVE file can hold");
 
-    std::unique_ptr<OutputFile> output = OutputFile::open(options.outputPath, error);
-    if (output == nullptr)
-        return failure(error);
-    RenderWaveWriter writer(*output, options.format, channels, options.sampleRate,
-                            silence ? std::nullopt : std::optional(frames));
-
     juce::ScopedJuceInitialiser_GUI juce;
     std::unique_ptr<juce::AudioProcessor> plugin(createPluginFilter());
     auto* processor = dynamic_cast<CZSP*>(plugin.get());
@@ -183,8 +172,17 @@ int render(const RenderOptions& options)
     ZRandom random(options.seed);
     processor->instrument.setClock(&clock);
     processor->instrument.setRandom(&random);
-    if (!loadInstrument(processor->instrument, instrumentPath, error))
+    ZLoadReport loadReport;
+    if (!loadInstrument(processor->instrument, instrumentPath, options.allowMissingSamples, loadReport, error))
         return failure(error);
+
+    // Opened once the instrument is known to load, so a refused one leaves
+    // no output behind, not even in a pipe.
+    std::unique_ptr<OutputFile> output = OutputFile::open(options.outputPath, error);
+    if (output == nullptr)
+        return failure(error);
+    RenderWaveWriter writer(*output, options.format, channels, options.sampleRate,
+                            silence ? std::nullopt : std::optional(frames));
 
     const auto rate = static_cast<double>(options.sampleRate);
     processor->setNonRealtime(true);
@@ -238,6 +236,9 @@ int render(const RenderOptions& options)
         report.fullScaleSamples = levels.fullScaleSamples();
         report.instrumentClips = processor->instrument.settings.clipOutput != 0;
         report.stoppedAtLimit = silence && silence->reachedLimit();
+        report.notesWithoutZone = processor->instrument.notesThatFoundNoZone();
+        if (!loadReport.missingSamples.empty())
+            report.missingSamples = loadReport.missingSamplesText(missingSamplesNamed);
         std::fputs(formatRenderReport(report).c_str(), output->isStandardOutput() ? stderr : stdout);
     }
     return 0;

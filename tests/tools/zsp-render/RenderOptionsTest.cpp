@@ -32,6 +32,7 @@ TEST(RenderOptions, DefaultsApplyWhenOnlyThePathsAreGiven)
     EXPECT_EQ(options.outputs, 1);
     EXPECT_EQ(options.seed, 1u);
     EXPECT_FALSE(options.quiet);
+    EXPECT_FALSE(options.allowMissingSamples);
 }
 
 TEST(RenderOptions, EveryOptionIsReadAndCheckedForRange)
@@ -39,7 +40,8 @@ TEST(RenderOptions, EveryOptionIsReadAndCheckedForRange)
     RenderOptions options;
     std::string error;
     ASSERT_TRUE(parseRenderOptions(with({ "--sample-rate", "96000", "--block-size", "64", "--tail", "0.25",
-                                          "--outputs", "16", "--seed", "4294967295", "--quiet" }),
+                                          "--outputs", "16", "--seed", "4294967295", "--quiet",
+                                          "--allow-missing-samples" }),
                                    options, error))
         << error;
     EXPECT_EQ(options.sampleRate, 96000);
@@ -48,6 +50,7 @@ TEST(RenderOptions, EveryOptionIsReadAndCheckedForRange)
     EXPECT_EQ(options.outputs, 16);
     EXPECT_EQ(options.seed, 4294967295u);
     EXPECT_TRUE(options.quiet);
+    EXPECT_TRUE(options.allowMissingSamples);
 
     for (const std::vector<std::string>& bad :
          { with({ "--outputs", "0" }), with({ "--outputs", "17" }), with({ "--block-size", "0" }),

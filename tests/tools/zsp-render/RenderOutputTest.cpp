@@ -257,7 +257,9 @@ TEST(RenderOutput, TheReportGivesLengthAndPeaks)
     EXPECT_EQ(result.out, folder + "/r.wav: 1.500 s (66151 frames at 44100 Hz), 32-bit float, 4 channels\n"
                           "  Output 1 peak -6.02 dBFS (left -6.02, right -6.02)\n"
                           "  Output 2 peak silent (left silent, right silent)\n"
-                          "  clipped samples: 0\n");
+                          "  clipped samples: 0\n"
+                          "  notes that found no zone: 0\n"
+                          "  missing samples: none\n");
     EXPECT_TRUE(result.err.empty()) << result.err;
     const ToolResult quiet = render({ "--instrument", instrument, "--midi", midi, "--output", folder + "/q.wav", "--quiet" });
     EXPECT_TRUE(quiet.out.empty() && quiet.err.empty());

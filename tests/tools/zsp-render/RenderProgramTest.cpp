@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -295,7 +296,9 @@ TEST(RenderProgram, BadInputIsReportedAndLeavesNoOutputFile)
     };
     const std::vector<Case> cases = {
         { { "--instrument", folder + "/missing.zse", "--midi", midi, "--output", output },
-          folder + "/missing.zse: cannot open the instrument file" },
+          folder + "/missing.zse: not found" },
+        { { "--instrument", folder + "/out", "--midi", midi, "--output", output }, folder + "/out: is a directory" },
+        { { "--instrument", "/dev/zero", "--midi", midi, "--output", output }, "/dev/zero: not a regular file" },
         { { "--instrument", folder + "/text.zse", "--midi", midi, "--output", output },
           folder + "/text.zse: not an instrument file" },
         { { "--instrument", folder + "/old.zse", "--midi", midi, "--output", output },
@@ -322,4 +325,79 @@ TEST(RenderProgram, BadInputIsReportedAndLeavesNoOutputFile)
         EXPECT_NE(result.err.find("zsp-render: " + c.expected), std::string::npos) << result.err;
         EXPECT_TRUE(folderEntries(folder + "/out").empty());
     }
+}
+
+TEST(RenderProgram, AnInstrumentCutShortDamagedOrMissingSamplesIsRefusedWithTheReason)
+{
+    const std::string folder = freshFolder("render-damaged");
+    std::filesystem::create_directories(folder + "/out");
+    writeScratchFile("render-damaged/sine.wav", sineWave(441.0, 0.5, 0.2));
+    const std::string instrument = buildInstrument(folder, sineDescription);
+    const std::string midi = writeMidi(folder, "note.mid", heldNote(69, 100));
+    const Bytes whole = readWholeFile(instrument);
+    ASSERT_GT(whole.size(), 1500u);
+
+    struct Case
+    {
+        std::string name;
+        Bytes bytes;
+        std::string reason;
+    };
+    std::vector<Case> cases;
+    for (size_t length : { 16u, 100u, 600u, 1500u })
+        cases.push_back({ "cut at " + std::to_string(length), Bytes(whole.begin(), whole.begin() + static_cast<long>(length)),
+                          "the file ends inside the " });
+    // The embedded sound's header follows its name; its channel count is at
+    // byte 8 of it.
+    const std::string name = "sine.wav";
+    const auto at = std::search(whole.begin(), whole.end(), name.begin(), name.end());
+    ASSERT_NE(at, whole.end());
+    Bytes damaged = whole;
+    damaged[static_cast<size_t>(at - whole.begin()) + name.size() + 1 + 8] = 9;
+    cases.push_back({ "nine channels", damaged, "the embedded sound of group 1 zone 1 says it holds 8820 frames of 9 channels, which makes no sense" });
+
+    for (const Case& c : cases)
+        for (bool allowMissing : { false, true })
+        {
+            SCOPED_TRACE(c.name + (allowMissing ? ", missing samples allowed" : ""));
+            const std::string path = writeScratchFile("render-damaged/damaged.zse", c.bytes);
+            std::vector<std::string> arguments = { "--instrument", path, "--midi", midi, "--output", folder + "/out/x.wav" };
+            if (allowMissing)
+                arguments.push_back("--allow-missing-samples");
+            const ToolResult result = render(arguments);
+            EXPECT_EQ(result.exitStatus, 1);
+            EXPECT_EQ(result.err.find("zsp-render: " + path + ": " + c.reason), 0u) << result.err;
+            EXPECT_TRUE(folderEntries(folder + "/out").empty());
+        }
+}
+
+TEST(RenderProgram, MissingSamplesAreAnErrorUnlessAllowedAndThenReported)
+{
+    const std::string folder = freshFolder("render-missing");
+    const std::string sample = "sine\x1b[1m.wav";
+    writeScratchFile("render-missing/" + sample, sineWave(441.0, 0.5, 0.2));
+    writeTextFile(folder + "/instrument.json", R"({ "groups": [ { "zones": [ { "sample": "sine\u001b[1m.wav" } ] } ] })");
+    const std::string instrument = folder + "/instrument.zse";
+    const ToolResult built = runTool(ZSE_BUILD_PROGRAM, { "--storage", "reference", folder + "/instrument.json", instrument });
+    ASSERT_EQ(built.exitStatus, 0) << built.err;
+    const std::string midi = writeMidi(folder, "note.mid", heldNote(69, 100));
+    std::filesystem::remove(folder + "/" + sample);
+    const std::string missing = "1 of 1 zones: \"sine\\x1b[1m.wav\" (group 1 zone 1, \"" + folder
+                              + "/sine\\x1b[1m.wav\": not found)";
+
+    const std::string output = folder + "/out.wav";
+    const ToolResult refused = render({ "--instrument", instrument, "--midi", midi, "--output", output });
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.err, "zsp-render: " + instrument + ": missing samples: " + missing
+                               + " (--allow-missing-samples renders without them)\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    const ToolResult allowed = render({ "--instrument", instrument, "--midi", midi, "--output", output,
+                                        "--allow-missing-samples" });
+    ASSERT_EQ(allowed.exitStatus, 0) << allowed.err;
+    EXPECT_TRUE(std::filesystem::exists(output));
+    // The one note found no zone, since its only zone is gone.
+    EXPECT_NE(allowed.out.find("  notes that found no zone: 1\n  missing samples: " + missing + "\n"), std::string::npos)
+        << allowed.out;
+    EXPECT_EQ(allowed.out.find('\x1b'), std::string::npos);
 }
