@@ -192,7 +192,9 @@ bool InstrumentReader::load()
 bool InstrumentReader::readHead()
 {
     int32_t version = 0;
-    if (!readInstrumentFileHead(*file, version))
+    const bool isInstrumentFile = readInstrumentFileHead(*file, version);
+    report.formatVersion = version;
+    if (!isInstrumentFile)
     {
         noteProblem("not an instrument file (it does not start with \"ZSE \")");
         return false;
@@ -208,6 +210,7 @@ bool InstrumentReader::readHead()
     if (flag < 0)
         noteEnd({ "the embedded flag" });
     embedded = flag != 0;
+    report.embedded = embedded;
     return true;
 }
 
@@ -331,6 +334,7 @@ bool InstrumentReader::readZone(ZGroup& group, int32_t groupIndex, int32_t zoneI
     const Field settings { "the settings", groupIndex, zoneIndex };
     if (zone != nullptr)
     {
+        zone->sampleName = sampleName;
         keepZone(group, std::move(zone), settings);
         return true;
     }

@@ -20,6 +20,10 @@ struct ZMissingSample
 
 struct ZLoadReport
 {
+    // What the head of the file said.
+    int32_t formatVersion = 0;
+    bool embedded = false;
+
     // The first thing wrong with the file itself: that it cannot be opened or
     // is no instrument file, where it ended inside a record, or which string
     // or count made no sense. Empty when every record was read whole.

@@ -54,6 +54,9 @@ public:
     ZInstrument* instrument = nullptr;
     ZGroup* group = nullptr;
     bool loaded = false;
+    // The sample as the instrument file names it (raw bytes); empty for a
+    // zone made in memory.
+    std::string sampleName;
     std::unique_ptr<ZSoundFile> soundFile;
     bool mono = false;
     bool streaming = false;

@@ -109,12 +109,13 @@ int build(const std::string& descriptionPath, const std::string& outputPath, std
 
 int list(const std::string& path)
 {
-    ListedInstrument listed;
+    ZInstrument instrument;
+    ZLoadReport report;
     std::string error;
-    if (!readInstrumentListing(path, listed, error))
+    if (!readInstrumentListing(path, instrument, report, error))
         return failure(error);
-    std::fputs(formatInstrumentListing(path, listed).c_str(), stdout);
-    return listed.problem.empty() ? 0 : 1;
+    std::fputs(formatInstrumentListing(path, instrument, report).c_str(), stdout);
+    return report.fileIsWhole() ? 0 : 1;
 }
 } // namespace
 

@@ -49,12 +49,13 @@ TEST(InstrumentListing, ShowsSettingsGroupsZonesAndTheMissingSamples)
              target + "/i.zse: instrument \"Listed\" by \"Quellmark\", format version 200, 1 groups, 2 zones, samples in "
                       "WAVE files beside it\n",
              std::string("settings that differ from a new instrument's: voiceCount 8, voiceCountStored 8, volume -3\n"),
-             std::string("group 1 \"Keys\": activation \"Note\", 2 zones\n  settings: activationNote 24\n"),
+             // The player activates the first group when none is.
+             std::string("group 1 \"Keys\": activation \"Note\", active, 2 zones\n  settings: activationNote 24\n"),
              std::string("  zone 1: keys 0-59, velocities 0-127, root key 60, sample \"samples\\a.wav\", 8 frames, "
                          "stereo, 48000 Hz; plays frames 0-7, \"Play To End\"\n    other settings: release 250\n"),
-             "  zone 2: keys 60-127, velocities 64-127, root key 60, sample \"samples\\b.wav\": MISSING (not found at \""
-                 + target + "/samples/b.wav\"); plays frames 0-7, \"Loop\" 1-6\n",
-             std::string("missing samples: 1 of 2 zones: \"samples\\b.wav\" (group 1 zone 2)\n"),
+             "  zone 2: sample \"samples\\b.wav\": MISSING (\"" + target + "/samples/b.wav\": not found)\n",
+             "missing samples: 1 of 2 zones: \"samples\\b.wav\" (group 1 zone 2, \"" + target
+                 + "/samples/b.wav\": not found)\n",
          })
         EXPECT_NE(result.out.find(line), std::string::npos) << line << "\nin:\n" << result.out;
 }
