@@ -137,6 +137,10 @@ public:
     juce::PropertiesFile& getSettings() { return *settingsFile; }
     bool isLoading() const { return loading.load(); }
     bool lastLoadWasSuccessful() const { return lastLoadSucceeded.load(); }
+    // What the last finished load found wrong with its instrument (a file cut
+    // short or damaged, missing samples: ZLoadReport::describe); empty when
+    // nothing was. Any thread.
+    juce::String getLastLoadReport() const;
     double loadingProgress() const { return loadProgressValue.load(); }
     // True once after the engine reported changed groups or settings.
     bool takeEngineChanged() { return engineChanged.exchange(false); }
@@ -165,6 +169,9 @@ protected:
                                     std::function<void(const juce::File&)> chosen);
     // Tells the user that a load failed (message thread, an editor open).
     virtual void reportLoadFailure();
+    // Tells the user, once per load, what a load that succeeded left out
+    // (message thread, an editor open): one message box that does not wait.
+    virtual void reportLoadProblems(const juce::String& report);
 
     // ZSEDelegate, called by the engine on the thread it runs on.
     bool loadProgress(float progress, const std::string& groupName, const std::string& sampleName) override;
@@ -197,7 +204,7 @@ private:
     void finishQueuedLoad();
     void applyPendingState(LoadJob& job);
     void applyStateNow(std::unique_ptr<juce::MemoryBlock> state);
-    void loadFinished(uint64_t serial, bool succeeded);
+    void loadFinished(uint64_t serial, bool succeeded, const juce::String& report);
     bool isSuperseded(uint64_t serial) const { return serial != latestRequest.load(); }
     juce::String storedInstrumentName() const;
     juce::String instrumentPathForStoredName(const juce::String& name) const;
@@ -223,6 +230,8 @@ private:
 
     std::atomic<bool> loading { false };
     std::atomic<bool> lastLoadSucceeded { true };
+    mutable std::mutex loadReportLock;
+    juce::String lastLoadReport;  // guarded by loadReportLock
 
     std::unique_ptr<juce::PropertiesFile> settingsFile;
     CLookAndFeel lookAndFeel;

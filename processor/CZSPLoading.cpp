@@ -13,6 +13,18 @@
 #include "StateBlock.h"
 #include "engine/ZStreamingThread.h"
 
+namespace
+{
+// Missing samples named in the message box; the rest are counted.
+constexpr size_t missingSamplesShown = 8;
+} // namespace
+
+juce::String CZSP::getLastLoadReport() const
+{
+    const std::lock_guard<std::mutex> hold(loadReportLock);
+    return lastLoadReport;
+}
+
 juce::String CZSP::getCurrentInstrumentPath() const
 {
     const juce::ScopedLock hold(requestLock);
@@ -129,6 +141,7 @@ void CZSP::runLoad(LoadJob& job)
 
     bool succeeded = false;
     bool current = false;
+    juce::String reportText;
     {
         EngineAccess engine(*this);
         if (isSuperseded(job.serial) || destroying)
@@ -144,7 +157,9 @@ void CZSP::runLoad(LoadJob& job)
         dropParameterRequests();
         // A path that is not a regular file (a folder, a device, a pipe) cannot
         // be opened as an instrument and leaves the engine as it is.
-        succeeded = isRegularFile(job.path) && instrument.loadFromFile(job.path.toStdString());
+        ZLoadReport report;
+        succeeded = isRegularFile(job.path) && instrument.loadFromFile(job.path.toStdString(), report);
+        reportText = juce::String::fromUTF8(report.describe(missingSamplesShown).c_str()).trimEnd();
 
         current = !isSuperseded(job.serial) && !destroying;
         if (current)
@@ -153,6 +168,11 @@ void CZSP::runLoad(LoadJob& job)
             instrument.clear();  // silence, not a part of an instrument, until the newer load
         publishParameters();
         lastLoadSucceeded = succeeded;
+        if (current)
+        {
+            const std::lock_guard<std::mutex> hold(loadReportLock);
+            lastLoadReport = reportText;
+        }
         instrument.loadingFlag = false;
         suspendProcessing(false);
         runningLoad = 0;
@@ -164,10 +184,12 @@ void CZSP::runLoad(LoadJob& job)
             loading = false;
     }
     if (current)
-        onMessageThread([serial = job.serial, succeeded](CZSP& processor) { processor.loadFinished(serial, succeeded); });
+        onMessageThread([serial = job.serial, succeeded, reportText](CZSP& processor) {
+            processor.loadFinished(serial, succeeded, reportText);
+        });
 }
 
-void CZSP::loadFinished(uint64_t serial, bool succeeded)
+void CZSP::loadFinished(uint64_t serial, bool succeeded, const juce::String& report)
 {
     if (waitCursorShown && !isLoading())
     {
@@ -188,12 +210,21 @@ void CZSP::loadFinished(uint64_t serial, bool succeeded)
     }
     if (!succeeded)
         reportLoadFailure();
+    else if (report.isNotEmpty())
+        reportLoadProblems(report);
 }
 
 void CZSP::reportLoadFailure()
 {
     juce::NativeMessageBox::showMessageBoxAsync(juce::MessageBoxIconType::NoIcon, "Zarvo Sampler Player",
                                                 "Unable to load this instrument.", nullptr, nullptr);
+}
+
+void CZSP::reportLoadProblems(const juce::String& report)
+{
+    juce::NativeMessageBox::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, "Zarvo Sampler Player",
+                                                "This instrument did not load completely.\n\n" + report, nullptr,
+                                                nullptr);
 }
 
 void CZSP::applyPendingState(LoadJob& job)

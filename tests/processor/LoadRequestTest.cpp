@@ -417,3 +417,43 @@ TEST_F(MissingSamples, ANewRequestEndsTheWaitForTheUser)
     ASSERT_TRUE(waitForLoads());
     EXPECT_EQ(processor->instrument.name, "Third");
 }
+
+// What a load left out is told once, in one message box, and kept for anyone
+// who asks; a load that left nothing out tells nothing.
+TEST_F(MissingSamples, WhatALoadLeftOutIsToldOnceWithAnEditorOpen)
+{
+    const juce::File kit = instrumentNaming({ "snare.wav", "gone\x1b.wav" });
+    writeWave(kit.getSiblingFile("snare.wav"), 100);
+    processor->folderAnswer = [](const juce::String&, const juce::File&, auto answer) { answer(juce::File()); };
+    openEditor();
+
+    processor->loadInstrument(-1, kit.getFullPathName(), false, false);
+    ASSERT_TRUE(waitForLoads());
+    pumpMessages(50);
+    EXPECT_TRUE(processor->lastLoadWasSuccessful());
+    EXPECT_EQ(zoneCount(processor->instrument), 1);
+    const juce::String expected = "missing samples: 1 of 2 zones: \"gone\\x1b.wav\" (group 1 zone 2, \""
+                                + kit.getSiblingFile("gone").getFullPathName() + "\\x1b.wav\": not found)";
+    ASSERT_EQ(processor->problemReports.size(), 1u);
+    EXPECT_EQ(processor->problemReports[0], expected);
+    EXPECT_EQ(processor->getLastLoadReport(), expected);
+    EXPECT_EQ(processor->failureReports, 0);
+
+    // A file cut short: the place it ends.
+    const juce::File whole = files[1];
+    juce::MemoryBlock bytes;
+    ASSERT_TRUE(whole.loadFileAsData(bytes));
+    const juce::File cut = library.elsewhere().getChildFile("cut.zse");
+    ASSERT_TRUE(cut.replaceWithData(bytes.getData(), 600));
+    processor->loadInstrument(-1, cut.getFullPathName(), false, false);
+    ASSERT_TRUE(waitForLoads());
+    pumpMessages(50);
+    ASSERT_EQ(processor->problemReports.size(), 2u);
+    EXPECT_EQ(processor->problemReports[1], "the file ends inside the instrument settings");
+
+    processor->loadInstrument(2, {}, false, false);
+    ASSERT_TRUE(waitForLoads());
+    pumpMessages(50);
+    EXPECT_EQ(processor->problemReports.size(), 2u);
+    EXPECT_EQ(processor->getLastLoadReport(), "");
+}

@@ -49,6 +49,8 @@ public:
     std::function<void(const juce::String& sampleName, const juce::File& start,
                        std::function<void(const juce::File&)> chosen)> folderAnswer;
     int failureReports = 0;
+    // What reportLoadProblems was given, one entry per message box.
+    std::vector<juce::String> problemReports;
     int folderQuestions = 0;
 
 protected:
@@ -56,6 +58,7 @@ protected:
     void askForSampleFolder(const juce::String& sampleName, const juce::File& startFolder,
                             std::function<void(const juce::File&)> chosen) override;
     void reportLoadFailure() override { ++failureReports; }
+    void reportLoadProblems(const juce::String& report) override { problemReports.push_back(report); }
 
 private:
     std::mutex namesLock;
