@@ -20,7 +20,6 @@
 #include <string>
 
 #include "engine/ZLoadReport.h"
-#include "files/InstrumentFileStrings.h"
 #include "files/ZSoundFile.h"
 
 class ZGroup;
