@@ -123,6 +123,11 @@ void ZDSVoice::readInterpolated(double, float& left, float& right)
     advanceStream();
 }
 
+void ZDSVoice::renderRun(ZVoiceRun& run)
+{
+    renderRunFrames(run, 0);
+}
+
 void ZDSVoice::advanceStream()
 {
     streamPosition += increment;
@@ -176,6 +181,8 @@ void ZDSVoice::readFrame(int64_t index, float& left, float& right, bool otherHal
     const int half = static_cast<int>((segment - 1) & 1);
     if (bufferFrames <= 0 || !bufferHolds(half, segment))
     {
+        if (bufferFrames > 0)
+            ++lateReads;
         left = right = 0.0f;
         return;
     }

@@ -35,6 +35,8 @@ public:
     // Reads at the stream position (the argument is not used) and advances it.
     void readInterpolated(double x, float& left, float& right) override;
     void readFrame(int64_t index, float& left, float& right, bool otherHalf) override;
+    // Sample by sample, through the stream buffers.
+    void renderRun(ZVoiceRun& run) override;
 
     // Serves the oldest outstanding request of this voice (a new start fills
     // both buffers); false when there was none. Reads the sound file, so it
@@ -48,6 +50,9 @@ public:
     void serveAllRequests();
 
     double getStreamPosition() const { return streamPosition; }
+    // Frames this voice wanted from a stream buffer the streaming thread had
+    // not filled yet (heard as silence), since the voice was made.
+    uint64_t getLateReads() const { return lateReads; }
     int32_t getCurrentHalf() const { return currentHalf; }
 
 private:
@@ -82,6 +87,7 @@ private:
     uint32_t generation = 0;  // counts new starts; 0 means never started
     uint64_t confirmed[2] = { 0, 0 };
     uint8_t writeSlot = 0;
+    uint64_t lateReads = 0;
 
     // Handed from the audio thread to the service: the reset slots form a
     // triple buffer (the audio thread owns one slot, the service one, the
