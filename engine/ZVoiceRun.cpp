@@ -103,9 +103,11 @@ void ZVoice::renderMemoryRunFor(ZVoiceRun& run)
 }
 
 // renderFrame with what stays fixed over a run taken out of the loop: the
-// zone, its sample memory, output pair, loop and gain targets. Nothing in the
-// run can change them: only events start a voice again, and a voice that is
-// not stolen ends without starting another note.
+// zone, its sample memory, output pair, loop, envelope coefficients and gain
+// targets. Nothing in the run can change them: only events start a voice
+// again, and a voice that is not stolen ends without starting another note.
+// The envelope, position and gains live in locals through the loop, where
+// the stores into the outputs cannot disturb them.
 template <Interpolation kind, typename Sample, bool isMono>
 void ZVoice::renderMemoryRun(ZVoiceRun& run)
 {
@@ -124,39 +126,59 @@ void ZVoice::renderMemoryRun(ZVoiceRun& run)
     const double endFrame = static_cast<double>(zs.endFrame);
     const double targetLeft = z.gain * z.gainLeft * velocityGain;
     const double targetRight = z.gain * z.gainRight * velocityGain;
+    const voicestep::EnvelopeRates rates { z.attackCoefficient, z.decayCoefficient, z.releaseCoefficient,
+                                           z.sustainLevel };
     const bool lfoDeep = instrument.settings.lfoDepth > 0.0f;
 
-    for (int k = 0; k < run.length; ++k)
+    float level = envelope;
+    double at = position;
+    double smoothLeft = gainLeft;
+    double smoothRight = gainRight;
+    int k = 0;
+    for (; k < run.length; ++k)
     {
         float left = 0.0f, right = 0.0f;
-        const double x = position;
-        if (x >= 0.0 && x < largestReadablePosition)
+        if (at >= 0.0 && at < largestReadablePosition)
         {
-            const int64_t i = static_cast<int64_t>(x);
-            const double fraction = x - static_cast<double>(i);
+            const int64_t i = static_cast<int64_t>(at);
+            const double fraction = at - static_cast<double>(i);
+            float l0 = 0.0f, r0 = 0.0f, l1, r1, l2, r2, l3, r3;
             if (fraction == 0.0)
                 readMemoryFrame<Sample, isMono>(values, frames, i, left, right);
+            else if (i >= 1 && i + 2 < frames)
+            {
+                // All four frames inside the sound: no clamping to do.
+                const size_t from = static_cast<size_t>(i - 1);
+                decodeFrame(values, from, isMono, l0, r0);
+                decodeFrame(values, from + 1, isMono, l1, r1);
+                decodeFrame(values, from + 2, isMono, l2, r2);
+                decodeFrame(values, from + 3, isMono, l3, r3);
+            }
             else
             {
-                float l0 = 0.0f, r0 = 0.0f, l1, r1, l2, r2, l3, r3;
                 if (i - 1 >= 0)
                     readMemoryFrame<Sample, isMono>(values, frames, i - 1, l0, r0);
                 readMemoryFrame<Sample, isMono>(values, frames, i, l1, r1);
                 readMemoryFrame<Sample, isMono>(values, frames, i + 1, l2, r2);
                 readMemoryFrame<Sample, isMono>(values, frames, i + 2, l3, r3);
+            }
+            if (fraction != 0.0)
+            {
                 const float f = static_cast<float>(fraction);
                 left = interpolate<kind>(f, l0, l1, l2, l3);
                 right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
             }
         }
-        ZVoice::stepEnvelope();
-        left *= envelope;
-        right *= envelope;
+        const bool ended = voicestep::stepEnvelope(level, releasing, fastFade, attacking, rates);
+        if (ended)
+            finish();
+        left *= level;
+        right *= level;
 
-        gainLeft = approach(gainLeft, targetLeft);
-        gainRight = approach(gainRight, targetRight);
-        left *= static_cast<float>(gainLeft);
-        right *= static_cast<float>(gainRight);
+        smoothLeft = approach(smoothLeft, targetLeft);
+        smoothRight = approach(smoothRight, targetRight);
+        left *= static_cast<float>(smoothLeft);
+        right *= static_cast<float>(smoothRight);
 
         if (glideTime > 0.0f)
         {
@@ -169,15 +191,19 @@ void ZVoice::renderMemoryRun(ZVoiceRun& run)
         else if (run.bendMoving[k] || lfoDeep)
             updateIncrement(run.bendRatio[k], run.lfoValue[k]);
 
-        double next = position + increment;
+        double next = at + increment;
         if (looping && next >= loopEnd)
             next = loopStart + (next - loopEnd);
-        position = next;
-        if (!(position < endFrame))
+        at = next;
+        if (!(at < endFrame))
             finish();
         if (!active)
-            return;
+            break;
         outFirst[k] += left * run.leftGain[k];
         outSecond[k] += right * run.rightGain[k];
     }
+    envelope = level;
+    position = at;
+    gainLeft = smoothLeft;
+    gainRight = smoothRight;
 }

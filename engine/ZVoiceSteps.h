@@ -23,6 +23,51 @@ inline double approach(double value, double target)
     return value < target ? value + gainStep : value - gainStep;
 }
 
+// The attack aims past full level and the release past silence, so each
+// segment reaches its end in finite time (after about one time constant).
+constexpr float attackAim = 1.5873016f;    // 100 / 63
+constexpr float releaseAim = -0.5873016f;  // -(100 / 63 - 1)
+// A stolen or killed voice fades in about 44 samples from full level.
+constexpr float fastReleaseRate = 0.02242f;
+
+// A zone's envelope coefficients.
+struct EnvelopeRates
+{
+    float attack, decay, release, sustainLevel;
+};
+
+// One envelope step; true when the release has reached silence (the voice
+// ends there).
+inline bool stepEnvelope(float& envelope, bool releasing, bool fast, bool& attacking, const EnvelopeRates& rates)
+{
+    if (releasing)
+    {
+        if (rates.release == 0.0f)
+            envelope = 0.0f;
+        const float rate = fast ? fastReleaseRate : rates.release;
+        envelope -= (envelope - releaseAim) * rate;
+        if (envelope <= 0.0f)
+        {
+            envelope = 0.0f;
+            return true;
+        }
+    }
+    else if (attacking)
+    {
+        envelope += (attackAim - envelope) * rates.attack;
+        if (envelope > 1.0f)
+        {
+            envelope = 1.0f;
+            attacking = false;
+        }
+    }
+    else if (rates.decay != 0.0f)
+    {
+        envelope += (rates.sustainLevel - envelope) * rates.decay;
+    }
+    return false;
+}
+
 // The kernels over frames y[-1], y[0], y[1], y[2] at fraction f in [0, 1).
 template <Interpolation kind>
 inline float interpolate(float f, float ym1, float y0, float y1, float y2) noexcept
