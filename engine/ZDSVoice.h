@@ -35,7 +35,9 @@ public:
     // Reads at the stream position (the argument is not used) and advances it.
     void readInterpolated(double x, float& left, float& right) override;
     void readFrame(int64_t index, float& left, float& right, bool otherHalf) override;
-    // Sample by sample, through the stream buffers.
+    // Through the stream buffers: a sounding voice by one loop made for its
+    // interpolation, sample format and channel count that reads the playing
+    // buffer directly, except at its edges and while it is late.
     void renderRun(ZVoiceRun& run) override;
 
     // Serves the oldest outstanding request of this voice (a new start fills
@@ -64,6 +66,14 @@ private:
     };
 
     bool canStream(const ZZone& z) const;
+    template <typename Sample, bool isMono>
+    void renderStreamRunFor(ZVoiceRun& run);
+    template <Interpolation kind, typename Sample, bool isMono>
+    void renderStreamRun(ZVoiceRun& run);
+    // The values of the segment playing when frames i - 1 .. i + 2 all lie
+    // inside it and it can be read; null otherwise.
+    template <typename Sample>
+    const Sample* segmentValues(int64_t i);
     void resetStream(ZZone& z);
     void advanceStream();
     void requestThrough(int64_t segment);

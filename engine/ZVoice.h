@@ -65,6 +65,10 @@ protected:
     bool renderFrame(float& left, float& right, float bendRatio, bool bendMoving, float lfoValue);
     // The run from sample k on, one renderFrame a sample.
     void renderRunFrames(ZVoiceRun& run, int k);
+    // The run of a sounding voice that is not stolen, reading each frame with
+    // `read` (ZVoiceRunLoop.h).
+    template <typename Read>
+    void renderRunLoop(ZVoiceRun& run, Read read);
 
 private:
     template <Interpolation kind, typename Sample, bool isMono>

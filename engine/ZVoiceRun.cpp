@@ -8,10 +8,10 @@
 #include "engine/SampleFrames.h"
 #include "engine/ZInstrument.h"
 #include "engine/ZVoice.h"
+#include "engine/ZVoiceRunLoop.h"
 #include "engine/ZVoiceSteps.h"
 #include "engine/ZZone.h"
 
-using voicestep::approach;
 using voicestep::interpolate;
 using voicestep::largestReadablePosition;
 
@@ -102,108 +102,44 @@ void ZVoice::renderMemoryRunFor(ZVoiceRun& run)
     }
 }
 
-// renderFrame with what stays fixed over a run taken out of the loop: the
+// renderFrame with what stays fixed over a run taken out of the loop (the
 // zone, its sample memory, output pair, loop, envelope coefficients and gain
-// targets. Nothing in the run can change them: only events start a voice
-// again, and a voice that is not stolen ends without starting another note.
-// The envelope, position and gains live in locals through the loop, where
-// the stores into the outputs cannot disturb them.
+// targets, see ZVoiceRunLoop.h).
 template <Interpolation kind, typename Sample, bool isMono>
 void ZVoice::renderMemoryRun(ZVoiceRun& run)
 {
-    const ZZone& z = *zone;
-    const Sample* const values = memoryValues<Sample>(z);
-    const int64_t frames = z.framesInMemory();
-    int first, second;
-    run.outputPair(&z, first, second);
-    float* const outFirst = run.channels[first] + run.offset;
-    float* const outSecond = run.channels[second] + run.offset;
-
-    const ZoneSettings& zs = z.settings;
-    const bool looping = modeOf<PlayMode>(zs.playMode) == PlayMode::forwardLoop;
-    const double loopStart = static_cast<double>(zs.loopStart);
-    const double loopEnd = static_cast<double>(zs.loopEnd);
-    const double endFrame = static_cast<double>(zs.endFrame);
-    const double targetLeft = z.gain * z.gainLeft * velocityGain;
-    const double targetRight = z.gain * z.gainRight * velocityGain;
-    const voicestep::EnvelopeRates rates { z.attackCoefficient, z.decayCoefficient, z.releaseCoefficient,
-                                           z.sustainLevel };
-    const bool lfoDeep = instrument.settings.lfoDepth > 0.0f;
-
-    float level = envelope;
-    double at = position;
-    double smoothLeft = gainLeft;
-    double smoothRight = gainRight;
-    int k = 0;
-    for (; k < run.length; ++k)
-    {
-        float left = 0.0f, right = 0.0f;
-        if (at >= 0.0 && at < largestReadablePosition)
+    const Sample* const values = memoryValues<Sample>(*zone);
+    const int64_t frames = zone->framesInMemory();
+    renderRunLoop(run, [&](double at, float& left, float& right) {
+        if (!(at >= 0.0 && at < largestReadablePosition))
+            return;
+        const int64_t i = static_cast<int64_t>(at);
+        const double fraction = at - static_cast<double>(i);
+        if (fraction == 0.0)
         {
-            const int64_t i = static_cast<int64_t>(at);
-            const double fraction = at - static_cast<double>(i);
-            float l0 = 0.0f, r0 = 0.0f, l1, r1, l2, r2, l3, r3;
-            if (fraction == 0.0)
-                readMemoryFrame<Sample, isMono>(values, frames, i, left, right);
-            else if (i >= 1 && i + 2 < frames)
-            {
-                // All four frames inside the sound: no clamping to do.
-                const size_t from = static_cast<size_t>(i - 1);
-                decodeFrame(values, from, isMono, l0, r0);
-                decodeFrame(values, from + 1, isMono, l1, r1);
-                decodeFrame(values, from + 2, isMono, l2, r2);
-                decodeFrame(values, from + 3, isMono, l3, r3);
-            }
-            else
-            {
-                if (i - 1 >= 0)
-                    readMemoryFrame<Sample, isMono>(values, frames, i - 1, l0, r0);
-                readMemoryFrame<Sample, isMono>(values, frames, i, l1, r1);
-                readMemoryFrame<Sample, isMono>(values, frames, i + 1, l2, r2);
-                readMemoryFrame<Sample, isMono>(values, frames, i + 2, l3, r3);
-            }
-            if (fraction != 0.0)
-            {
-                const float f = static_cast<float>(fraction);
-                left = interpolate<kind>(f, l0, l1, l2, l3);
-                right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
-            }
+            readMemoryFrame<Sample, isMono>(values, frames, i, left, right);
+            return;
         }
-        const bool ended = voicestep::stepEnvelope(level, releasing, fastFade, attacking, rates);
-        if (ended)
-            finish();
-        left *= level;
-        right *= level;
-
-        smoothLeft = approach(smoothLeft, targetLeft);
-        smoothRight = approach(smoothRight, targetRight);
-        left *= static_cast<float>(smoothLeft);
-        right *= static_cast<float>(smoothRight);
-
-        if (glideTime > 0.0f)
+        float l0 = 0.0f, r0 = 0.0f, l1, r1, l2, r2, l3, r3;
+        if (i >= 1 && i + 2 < frames)
         {
-            if (std::fabs(glideStep) > std::fabs(glideTarget - glideRatio))
-                glideRatio = glideTarget;
-            else
-                glideRatio += glideStep;
-            updateIncrement(run.bendRatio[k], run.lfoValue[k]);
+            // All four frames inside the sound: no clamping to do.
+            const size_t from = static_cast<size_t>(i - 1);
+            decodeFrame(values, from, isMono, l0, r0);
+            decodeFrame(values, from + 1, isMono, l1, r1);
+            decodeFrame(values, from + 2, isMono, l2, r2);
+            decodeFrame(values, from + 3, isMono, l3, r3);
         }
-        else if (run.bendMoving[k] || lfoDeep)
-            updateIncrement(run.bendRatio[k], run.lfoValue[k]);
-
-        double next = at + increment;
-        if (looping && next >= loopEnd)
-            next = loopStart + (next - loopEnd);
-        at = next;
-        if (!(at < endFrame))
-            finish();
-        if (!active)
-            break;
-        outFirst[k] += left * run.leftGain[k];
-        outSecond[k] += right * run.rightGain[k];
-    }
-    envelope = level;
-    position = at;
-    gainLeft = smoothLeft;
-    gainRight = smoothRight;
+        else
+        {
+            if (i - 1 >= 0)
+                readMemoryFrame<Sample, isMono>(values, frames, i - 1, l0, r0);
+            readMemoryFrame<Sample, isMono>(values, frames, i, l1, r1);
+            readMemoryFrame<Sample, isMono>(values, frames, i + 1, l2, r2);
+            readMemoryFrame<Sample, isMono>(values, frames, i + 2, l3, r3);
+        }
+        const float f = static_cast<float>(fraction);
+        left = interpolate<kind>(f, l0, l1, l2, l3);
+        right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
+    });
 }
