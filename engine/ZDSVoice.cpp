@@ -195,7 +195,12 @@ void ZDSVoice::renderStreamRun(ZVoiceRun& run)
         {
             const int64_t whole = static_cast<int64_t>(x);
             fraction = x - static_cast<double>(whole);
-            i = whole % streamFrames;
+            // The frame within the playing segment, without a division
+            // while the position lies inside it.
+            const int64_t frames = streamFrames;
+            i = whole - playingSegment * frames;
+            if (i < 0 || i >= frames)
+                i = whole % frames;
             if (fraction != 0.0)
                 values = segmentValues<Sample>(i);
         }
