@@ -1,9 +1,12 @@
 #include "engine/ZDSVoice.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "engine/SampleFrames.h"
 #include "engine/ZStreamingThread.h"
+#include "engine/ZVoiceRunLoop.h"
+#include "engine/ZVoiceSteps.h"
 #include "engine/ZZone.h"
 
 namespace
@@ -14,6 +17,9 @@ constexpr uint8_t freshSlot = 0x4;
 // Past this a stream position can no longer be cut into segments; the voice
 // is far past any sample end and about to finish.
 constexpr double largestStreamPosition = 1.0e18;
+
+// The position up to which a read of the stream can find a frame.
+constexpr double largestStreamReadPosition = voicestep::largestReadablePosition;
 
 // A jump over many buffers (an absurd increment) wakes the service at most
 // this often; the service skips the segments nobody will hear.
@@ -123,6 +129,99 @@ void ZDSVoice::readInterpolated(double, float& left, float& right)
     advanceStream();
 }
 
+void ZDSVoice::renderRun(ZVoiceRun& run)
+{
+    const bool plain = active && !pending && zone != nullptr && bufferFrames > 0 && streaming
+                    && streamFrames == bufferFrames && zone->mono == mono && zone->sixteenBit == bufferSixteenBit;
+    if (!plain)
+        renderRunFrames(run, 0);
+    else if (bufferSixteenBit)
+        mono ? renderStreamRunFor<int16_t, true>(run) : renderStreamRunFor<int16_t, false>(run);
+    else
+        mono ? renderStreamRunFor<float, true>(run) : renderStreamRunFor<float, false>(run);
+}
+
+template <typename Sample, bool isMono>
+void ZDSVoice::renderStreamRunFor(ZVoiceRun& run)
+{
+    switch (interpolation)
+    {
+    case Interpolation::low:
+        return renderStreamRun<Interpolation::low, Sample, isMono>(run);
+    case Interpolation::mid:
+        return renderStreamRun<Interpolation::mid, Sample, isMono>(run);
+    case Interpolation::high:
+        return renderStreamRun<Interpolation::high, Sample, isMono>(run);
+    default:
+        return renderRunFrames(run, 0);
+    }
+}
+
+template <typename Sample>
+const Sample* ZDSVoice::segmentValues(int64_t i)
+{
+    if (i < 1 || i + 2 >= bufferFrames)
+        return nullptr;
+    if (playingSegment == 0)
+    {
+        if (i + 2 >= zone->framesInMemory())
+            return nullptr;
+        if constexpr (std::is_same_v<Sample, int16_t>)
+            return zone->int16Frames.data();
+        else
+            return zone->floatFrames.data();
+    }
+    const int half = static_cast<int>((playingSegment - 1) & 1);
+    if (!bufferHolds(half, playingSegment))
+        return nullptr;
+    if constexpr (std::is_same_v<Sample, int16_t>)
+        return int16Halves[half].data();
+    else
+        return floatHalves[half].data();
+}
+
+// readInterpolated and advanceStream in one: frames inside the playing
+// segment straight from its values, the rest (a buffer edge, a late buffer,
+// a whole frame) through readInterpolated.
+template <Interpolation kind, typename Sample, bool isMono>
+void ZDSVoice::renderStreamRun(ZVoiceRun& run)
+{
+    renderRunLoop(run, [this](double, float& left, float& right) {
+        const double x = streamPosition;
+        const Sample* values = nullptr;
+        int64_t i = 0;
+        double fraction = 0.0;
+        if (x >= 0.0 && x < largestStreamReadPosition)
+        {
+            const int64_t whole = static_cast<int64_t>(x);
+            fraction = x - static_cast<double>(whole);
+            // The frame within the playing segment, without a division
+            // while the position lies inside it.
+            const int64_t frames = streamFrames;
+            i = whole - playingSegment * frames;
+            if (i < 0 || i >= frames)
+                i = whole % frames;
+            if (fraction != 0.0)
+                values = segmentValues<Sample>(i);
+        }
+        if (values != nullptr)
+        {
+            float l0, r0, l1, r1, l2, r2, l3, r3;
+            const size_t from = static_cast<size_t>(i - 1);
+            decodeFrame(values, from, isMono, l0, r0);
+            decodeFrame(values, from + 1, isMono, l1, r1);
+            decodeFrame(values, from + 2, isMono, l2, r2);
+            decodeFrame(values, from + 3, isMono, l3, r3);
+            const float f = static_cast<float>(fraction);
+            left = voicestep::interpolate<kind>(f, l0, l1, l2, l3);
+            right = isMono ? left : voicestep::interpolate<kind>(f, r0, r1, r2, r3);
+        }
+        else
+            ZVoice::readInterpolated(x, left, right);
+        advanceStream();
+    });
+}
+
 void ZDSVoice::advanceStream()
 {
     streamPosition += increment;
@@ -176,6 +275,8 @@ void ZDSVoice::readFrame(int64_t index, float& left, float& right, bool otherHal
     const int half = static_cast<int>((segment - 1) & 1);
     if (bufferFrames <= 0 || !bufferHolds(half, segment))
     {
+        if (bufferFrames > 0)
+            ++lateReads;
         left = right = 0.0f;
         return;
     }

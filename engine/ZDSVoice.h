@@ -35,6 +35,10 @@ public:
     // Reads at the stream position (the argument is not used) and advances it.
     void readInterpolated(double x, float& left, float& right) override;
     void readFrame(int64_t index, float& left, float& right, bool otherHalf) override;
+    // Through the stream buffers: a sounding voice by one loop made for its
+    // interpolation, sample format and channel count that reads the playing
+    // buffer directly, except at its edges and while it is late.
+    void renderRun(ZVoiceRun& run) override;
 
     // Serves the oldest outstanding request of this voice (a new start fills
     // both buffers); false when there was none. Reads the sound file, so it
@@ -48,6 +52,9 @@ public:
     void serveAllRequests();
 
     double getStreamPosition() const { return streamPosition; }
+    // Frames this voice wanted from a stream buffer the streaming thread had
+    // not filled yet (heard as silence), since the voice was made.
+    uint64_t getLateReads() const { return lateReads; }
     int32_t getCurrentHalf() const { return currentHalf; }
 
 private:
@@ -59,6 +66,14 @@ private:
     };
 
     bool canStream(const ZZone& z) const;
+    template <typename Sample, bool isMono>
+    void renderStreamRunFor(ZVoiceRun& run);
+    template <Interpolation kind, typename Sample, bool isMono>
+    void renderStreamRun(ZVoiceRun& run);
+    // The values of the segment playing when frames i - 1 .. i + 2 all lie
+    // inside it and it can be read; null otherwise.
+    template <typename Sample>
+    const Sample* segmentValues(int64_t i);
     void resetStream(ZZone& z);
     void advanceStream();
     void requestThrough(int64_t segment);
@@ -82,6 +97,7 @@ private:
     uint32_t generation = 0;  // counts new starts; 0 means never started
     uint64_t confirmed[2] = { 0, 0 };
     uint8_t writeSlot = 0;
+    uint64_t lateReads = 0;
 
     // Handed from the audio thread to the service: the reset slots form a
     // triple buffer (the audio thread owns one slot, the service one, the

@@ -1,7 +1,5 @@
 #include "engine/ZGroup.h"
 
-#include <algorithm>
-
 #include "engine/ZPlatform.h"
 #include "engine/ZZone.h"
 
@@ -31,42 +29,21 @@ bool ZGroup::addZone(ZZone* zone)
     zones.emplace_back(zone);
     zone->group = this;
     zone->updateDerived();
-    rebuildZoneMap();
+    mapZone(zones.size() - 1);
     return true;
 }
 
-namespace
+void ZGroup::mapZone(size_t index)
 {
-// Calls visit(cellIndex) for every cell of the zone's key and velocity range.
-// Ranges are clamped to the map, so a stored range past 0..127 cannot reach
-// outside it.
-template <typename Visit>
-void forEachCell(const ZZone& zone, Visit visit)
-{
-    const int keyFrom = std::clamp(zone.settings.lowKey, 0, 128);
-    const int keyTo = std::clamp(zone.settings.highKey, -1, 127);
-    const int velocityFrom = std::clamp(zone.settings.lowVelocity, 0, 128);
-    const int velocityTo = std::clamp(zone.settings.highVelocity, -1, 127);
-    for (int n = keyFrom; n <= keyTo; ++n)
-        for (int v = velocityFrom; v <= velocityTo; ++v)
-            visit(n * 128 + v);
+    const ZoneSettings& s = zones[index]->settings;
+    zoneMap.add(static_cast<uint32_t>(index), s.lowKey, s.highKey, s.lowVelocity, s.highVelocity);
 }
-} // namespace
 
 void ZGroup::rebuildZoneMap()
 {
-    cellStart.fill(0);
-    for (const auto& zone : zones)
-        forEachCell(*zone, [this](int index) { ++cellStart[static_cast<size_t>(index) + 1]; });
-    for (size_t k = 1; k < cellStart.size(); ++k)
-        cellStart[k] += cellStart[k - 1];
-
-    cellZones.assign(cellStart.back(), nullptr);
-    std::array<uint32_t, 128 * 128> filled {};
-    for (const auto& zone : zones)
-        forEachCell(*zone, [&](int index) {
-            cellZones[cellStart[static_cast<size_t>(index)] + filled[static_cast<size_t>(index)]++] = zone.get();
-        });
+    zoneMap.clear();
+    for (size_t k = 0; k < zones.size(); ++k)
+        mapZone(k);
 }
 
 bool ZGroup::contains(int note, int velocity) const
@@ -80,8 +57,7 @@ ZZone* ZGroup::chooseZone(int note, int velocity, ZRandom& random)
 {
     if (!contains(note, velocity))
         return nullptr;
-    const auto zonesHere = cell(note, velocity);
-    const int k = static_cast<int>(zonesHere.size());
+    const int k = zoneCount(note, velocity);
     if (k == 0)
         return nullptr;
 
@@ -98,5 +74,5 @@ ZZone* ZGroup::chooseZone(int note, int velocity, ZRandom& random)
             j = (j + 1) % k;
 
     lastChoice = j;
-    return zonesHere[static_cast<size_t>(j)];
+    return zoneAt(note, velocity, j);
 }

@@ -1,12 +1,11 @@
 #pragma once
-#include <array>
 #include <cstdint>
-#include <span>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Settings.h"
+#include "engine/ZZoneMap.h"
 
 class ZZone;
 class ZRandom;
@@ -17,21 +16,25 @@ public:
     explicit ZGroup(const std::string& groupName);
     ~ZGroup();
 
-    bool addZone(ZZone* zone);   // takes ownership; false for null
+    // Takes ownership and maps the zone over its key and velocity range as
+    // its settings hold them now; false for null.
+    bool addZone(ZZone* zone);
+    // Maps every zone again, for ranges changed after their zones were added.
     void rebuildZoneMap();
     // The zone to play for note n, velocity v by round robin or random
     // selection; null when the note lies outside the group or its cell is empty.
     ZZone* chooseZone(int note, int velocity, ZRandom& random);
 
-    // The zones of cell (note, velocity), in zone order.
-    std::span<ZZone* const> cell(int note, int velocity) const
+    // The zones of cell (note, velocity), in zone order: how many, and the
+    // j-th (j below that count).
+    int zoneCount(int note, int velocity) const { return static_cast<int>(zoneMap.count(note, velocity)); }
+    ZZone* zoneAt(int note, int velocity, int j) const
     {
-        const int index = note * 128 + velocity;
-        return { cellZones.data() + cellStart[index], cellStart[index + 1] - cellStart[index] };
+        return zones[zoneMap.at(note, velocity, static_cast<uint32_t>(j))].get();
     }
     bool contains(int note, int velocity) const;
     // True when the note lies inside the group and its cell holds a zone.
-    bool hasZoneAt(int note, int velocity) const { return contains(note, velocity) && !cell(note, velocity).empty(); }
+    bool hasZoneAt(int note, int velocity) const { return contains(note, velocity) && zoneCount(note, velocity) > 0; }
 
     static GroupSettings defaultSettings();
 
@@ -42,8 +45,7 @@ public:
     int32_t stackIndex = 0;
 
 private:
-    // The 128 x 128 zone map, note-major, kept flat: the zones of cell k are
-    // cellZones[cellStart[k] .. cellStart[k + 1]).
-    std::vector<ZZone*> cellZones;
-    std::array<uint32_t, 128 * 128 + 1> cellStart {};
+    void mapZone(size_t index);
+
+    ZZoneMap zoneMap;
 };

@@ -18,6 +18,7 @@
 #include "engine/ZStreamingThread.h"
 #include "engine/ZThreadCheck.h"
 #include "engine/ZVoice.h"
+#include "engine/ZVoiceRun.h"
 #include "engine/ZZone.h"
 #include "files/ZSoundFile.h"
 
@@ -34,8 +35,9 @@
 //   the host's MIDI this way.
 // - the message thread: the user interface writes settings, group settings and
 //   bendTarget / bendPosition with plain stores that the audio thread picks up
-//   at its next sample, then calls applySettings(); it changes the active set
-//   by hand with activateGroup() / deactivateGroup().
+//   at its next run of samples (bendTarget at its next sample), then calls
+//   applySettings(); it changes the active set by hand with activateGroup() /
+//   deactivateGroup().
 // - the loading thread (and the host thread in prepareToPlay): loadFromFile(),
 //   clear(), createVoices(), deleteVoices(), addGroup() and setSampleRate()
 //   restructure the instrument while the audio thread is held out (processing
@@ -85,7 +87,13 @@ public:
 
     // Note handling and the block loop.
     void postEvent(int status, int channel, int data1, int data2, int samplePosition);
+    // Renders the block run by run: from each sample where events are due to
+    // the next, the instrument's values for every sample, then every sounding
+    // voice over the run, then the master filter, reverb and clip.
     void process(float* const* channels, int numChannels, int numSamples);
+    // The block loop only: sets the bend and LFO values a voice reads to those
+    // of sample k of the run being rendered (for a held note that starts there).
+    void holdRunValues(const ZVoiceRun& run, int k);
     void applySettings();
     void resetControllers();
 
@@ -172,6 +180,10 @@ private:
     static void setNewInstrumentSettings(InstrumentSettings& block);
     void updateMasterFilter();
     void dispatchEvents(int sampleIndex, bool lastSample);
+    // The block sample where events are next due (the end of the block if none).
+    int nextDispatch(int sampleIndex, int numSamples) const;
+    void fillRunValues();
+    void applyMasterEffects(float* const* channels, int numChannels, int begin, int end);
     void handleEvent(const ZEvent& event);
     // True when the event was a key switch (a note that activates groups).
     bool updateGroupActivation(const ZEvent& event);
@@ -211,6 +223,7 @@ private:
     float gainTarget = 1.0f;
     // Bumped by the audio thread, lock-free and without allocation.
     std::atomic<uint64_t> notesWithoutZone { 0 };
+    ZVoiceRun voiceRun;
 
     // The open instrument file that embedded sounds read from.
     ZSharedFile embeddedFile;

@@ -203,9 +203,9 @@ void ZInstrument::triggerGroup(ZGroup& group, int note, int velocity)
     {
         if (group.contains(note, velocity))
         {
-            const auto zonesHere = group.cell(note, velocity);
-            for (group.stackIndex = 0; group.stackIndex < static_cast<int32_t>(zonesHere.size()); ++group.stackIndex)
-                startZone(*zonesHere[static_cast<size_t>(group.stackIndex)], note, velocity, channelTag);
+            const int count = group.zoneCount(note, velocity);
+            for (group.stackIndex = 0; group.stackIndex < count; ++group.stackIndex)
+                startZone(*group.zoneAt(note, velocity, group.stackIndex), note, velocity, channelTag);
             group.stackIndex = 0;
         }
     }

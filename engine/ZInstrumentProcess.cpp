@@ -67,69 +67,96 @@ void ZInstrument::process(float* const* channels, int numChannels, int numSample
     if (completeRefillsBeforeBlock)
         completePendingRefills();
 
-    const int firstFallback = 0;
-    const int secondFallback = numChannels > 1 ? 1 : 0;
-
-    for (int i = 0; i < numSamples; ++i)
+    voiceRun.instrument = this;
+    voiceRun.channels = channels;
+    voiceRun.numChannels = numChannels;
+    for (int i = 0; i < numSamples;)
     {
         dispatchEvents(i, i == numSamples - 1);
+        const int end = std::min(nextDispatch(i, numSamples), i + ZVoiceRun::capacity);
+        voiceRun.offset = i;
+        voiceRun.length = end - i;
+        fillRunValues();
+        for (auto& voice : voices)
+            if (voice->isActive())
+                voice->renderRun(voiceRun);
+        holdRunValues(voiceRun, voiceRun.length - 1);
+        applyMasterEffects(channels, numChannels, i, end);
+        i = end;
+    }
+    rendering.leave();
+}
 
+int ZInstrument::nextDispatch(int sampleIndex, int numSamples) const
+{
+    // Events still waiting lie past sampleIndex; the block's last sample
+    // takes every one left.
+    if (renderEvents.empty())
+        return numSamples;
+    const int position = renderEvents[static_cast<size_t>(renderIndex)].position;
+    return std::max(sampleIndex + 1, std::min(position, numSamples - 1));
+}
+
+void ZInstrument::fillRunValues()
+{
+    const LfoDestination destination = modeOf<LfoDestination>(settings.lfoDestination);
+    for (int k = 0; k < voiceRun.length; ++k)
+    {
         bendMoving = bendRatio != bendTarget;
         ramp(bendRatio, bendTarget);
         ramp(gain, gainTarget);
 
         lfoValue = lfo.advance();
-        const LfoDestination destination = modeOf<LfoDestination>(settings.lfoDestination);
         if (destination == LfoDestination::expression)
             gain = std::fabs(0.5f + 0.5f * settings.lfoDepth * lfoValue);
         else if (destination == LfoDestination::pan)
             // Live modulation only: the stored pan stays the user's.
             panGains(lfoValue * settings.lfoDepth, panLeft, panRight);
 
-        const float leftGain = gain * panLeft;
-        const float rightGain = gain * panRight;
-        for (auto& voice : voices)
-        {
-            float left = 0.0f, right = 0.0f;
-            if (!voice->renderSample(left, right))
-                continue;
-            const ZZone* zone = voice->getZone();
-            const int output = zone != nullptr && zone->group != nullptr ? zone->group->settings.output : 0;
-            int first = firstFallback, second = secondFallback;
-            if (output >= 0 && output < 16 && 2 * output + 1 < numChannels)
-            {
-                first = 2 * output;
-                second = first + 1;
-            }
-            channels[first][i] += left * leftGain;
-            channels[second][i] += right * rightGain;
-        }
+        voiceRun.bendRatio[k] = bendRatio;
+        voiceRun.bendMoving[k] = bendMoving;
+        voiceRun.lfoValue[k] = lfoValue;
+        voiceRun.leftGain[k] = gain * panLeft;
+        voiceRun.rightGain[k] = gain * panRight;
+    }
+}
 
+void ZInstrument::holdRunValues(const ZVoiceRun& run, int k)
+{
+    bendRatio = run.bendRatio[k];
+    bendMoving = run.bendMoving[k];
+    lfoValue = run.lfoValue[k];
+}
+
+void ZInstrument::applyMasterEffects(float* const* channels, int numChannels, int begin, int end)
+{
+    const bool filtered = hasMasterFilter(settings.filterType);
+    const float reverbSend = settings.reverbSend;
+    const bool clipped = settings.clipOutput != 0;
+    for (int i = begin; i < end; ++i)
         for (int pair = 0; pair < numChannels / 2; ++pair)
         {
             float& left = channels[2 * pair][i];
             float& right = channels[2 * pair + 1][i];
             if (pair == 0)
             {
-                if (hasMasterFilter(settings.filterType))
+                if (filtered)
                 {
                     left = filterLeft.process(left);
                     right = filterRight.process(right);
                 }
-                if (settings.reverbSend > 0.0f)
+                if (reverbSend > 0.0f)
                 {
                     float wetLeft, wetRight;
                     reverb.process(left, right, wetLeft, wetRight);
-                    left += wetLeft * settings.reverbSend;
-                    right += wetRight * settings.reverbSend;
+                    left += wetLeft * reverbSend;
+                    right += wetRight * reverbSend;
                 }
             }
-            if (settings.clipOutput != 0)
+            if (clipped)
             {
                 left = std::clamp(left, -1.0f, 1.0f);
                 right = std::clamp(right, -1.0f, 1.0f);
             }
         }
-    }
-    rendering.leave();
 }

@@ -6,24 +6,11 @@
 #include "engine/VelocityCurves.h"
 #include "engine/ZInstrument.h"
 #include "engine/ZTables.h"
+#include "engine/ZVoiceSteps.h"
 #include "engine/ZZone.h"
 
-namespace
-{
-// Gains move toward the zone's values by at most this much per sample.
-constexpr double gainStep = 0.01;
-
-// Positions beyond this cannot be truncated to a frame index; a voice that
-// gets there is far past any sample end and reads silence.
-constexpr double largestReadablePosition = 9.0e18;
-
-double approach(double value, double target)
-{
-    if (std::fabs(value - target) < gainStep)
-        return target;
-    return value < target ? value + gainStep : value - gainStep;
-}
-} // namespace
+using voicestep::approach;
+using voicestep::largestReadablePosition;
 
 ZVoice::ZVoice(ZInstrument& owner) : instrument(owner)
 {
@@ -107,22 +94,27 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
     if (poly)
         glideRatio = glideTarget = 1.0f;
 
-    updateIncrement();
+    updateIncrement(instrument.getBendRatio(), instrument.getLfoValue());
     channelTag = static_cast<uint8_t>(tag);
     active = true;
     sustained = false;
     return true;
 }
 
-void ZVoice::updateIncrement()
+void ZVoice::updateIncrement(float bendRatio, float lfoValue)
 {
-    float ratio = instrument.getBendRatio() * glideRatio;
+    float ratio = bendRatio * glideRatio;
     if (modeOf<LfoDestination>(instrument.settings.lfoDestination) == LfoDestination::pitch)
-        ratio *= pitchRatioForSemitones(instrument.getLfoValue() * instrument.settings.lfoDepth);
+        ratio *= pitchRatioForSemitones(lfoValue * instrument.settings.lfoDepth);
     increment = static_cast<double>(static_cast<float>(baseIncrement) * ratio);
 }
 
 bool ZVoice::renderSample(float& left, float& right)
+{
+    return renderFrame(left, right, instrument.getBendRatio(), instrument.isBendMoving(), instrument.getLfoValue());
+}
+
+bool ZVoice::renderFrame(float& left, float& right, float bendRatio, bool bendMoving, float lfoValue)
 {
     if (!active)
         return false;
@@ -146,10 +138,10 @@ bool ZVoice::renderSample(float& left, float& right)
             glideRatio = glideTarget;
         else
             glideRatio += glideStep;
-        updateIncrement();
+        updateIncrement(bendRatio, lfoValue);
     }
-    else if (instrument.isBendMoving() || instrument.settings.lfoDepth > 0.0f)
-        updateIncrement();
+    else if (bendMoving || instrument.settings.lfoDepth > 0.0f)
+        updateIncrement(bendRatio, lfoValue);
 
     const ZoneSettings& zs = zone->settings;
     double next = position + increment;
@@ -274,23 +266,11 @@ float interpolateFrames(Interpolation kind, float f, float ym1, float y0, float 
     switch (kind)
     {
     case Interpolation::low:
-        return y0 + f * (y1 - y0);
+        return voicestep::interpolate<Interpolation::low>(f, ym1, y0, y1, y2);
     case Interpolation::mid:
-        return y0
-             + f * (0.5f * (y1 - ym1)
-                    + f * ((2.0f * y1 + ym1) - 0.5f * (5.0f * y0 + y2)
-                           + f * 0.5f * (3.0f * (y0 - y1) - ym1 + y2)));
+        return voicestep::interpolate<Interpolation::mid>(f, ym1, y0, y1, y2);
     case Interpolation::high:
-    {
-        const float z = f - 0.5f;
-        const float even1 = y1 + y0, odd1 = y1 - y0;
-        const float even2 = y2 + ym1, odd2 = y2 - ym1;
-        const float c0 = 0.45868972f * even1 + 0.04131402f * even2;
-        const float c1 = 0.48068026f * odd1 + 0.17577925f * odd2;
-        const float c2 = -0.246185f * even1 + 0.24614027f * even2;
-        const float c3 = -0.36030924f * odd1 + 0.10174986f * odd2;
-        return ((c3 * z + c2) * z + c1) * z + c0;
-    }
+        return voicestep::interpolate<Interpolation::high>(f, ym1, y0, y1, y2);
     default:
         return 0.0f;
     }

@@ -5,6 +5,7 @@
 
 class ZZone;
 class ZInstrument;
+struct ZVoiceRun;
 
 // One playing voice of the pool. It reads its zone's sample memory at a
 // fractional position, interpolates, applies the envelope and the smoothed
@@ -25,7 +26,13 @@ public:
     // Virtual operations in their fixed table order.
     virtual ~ZVoice();
     virtual bool start(ZZone* z, int n, int velocity, int tag);
+    // One sample at the instrument's current bend and LFO values.
     virtual bool renderSample(float& left, float& right);
+    // Every sample of the run while the voice sounds, added into the run's
+    // outputs. No virtual call per sample on the common path: a sounding
+    // voice of sample memory with a known interpolation renders through one
+    // loop made for its interpolation, sample format and channel count.
+    virtual void renderRun(ZVoiceRun& run);
     virtual ZZone* getZone() const { return zone; }
     virtual bool isActive() const { return active; }
     virtual bool isReleasing() const { return releasing; }
@@ -52,7 +59,24 @@ public:
     float getGlideRatio() const { return glideRatio; }
 
 protected:
-    void updateIncrement();
+    // The instrument's bend ratio and LFO value the pitch follows.
+    void updateIncrement(float bendRatio, float lfoValue);
+    // renderSample at given instrument values.
+    bool renderFrame(float& left, float& right, float bendRatio, bool bendMoving, float lfoValue);
+    // The run from sample k on, one renderFrame a sample.
+    void renderRunFrames(ZVoiceRun& run, int k);
+    // The run of a sounding voice that is not stolen, reading each frame with
+    // `read` (ZVoiceRunLoop.h).
+    template <typename Read>
+    void renderRunLoop(ZVoiceRun& run, Read read);
+
+private:
+    template <Interpolation kind, typename Sample, bool isMono>
+    void renderMemoryRun(ZVoiceRun& run);
+    template <typename Sample, bool isMono>
+    void renderMemoryRunFor(ZVoiceRun& run);
+
+protected:
 
     ZInstrument& instrument;
 

@@ -129,25 +129,25 @@ TEST(InstrumentRecords, ZoneMapHoldsZonesInTheirRangesInZoneOrder)
         {
             const bool inFirst = n >= 60 && n <= 64 && v >= 100;
             const bool inSecond = n == 62;
-            ASSERT_EQ(group.cell(n, v).size(), size_t(inFirst) + size_t(inSecond)) << n << "," << v;
+            ASSERT_EQ(group.zoneCount(n, v), int(inFirst) + int(inSecond)) << n << "," << v;
         }
-    ASSERT_EQ(group.cell(62, 110).size(), 2u);
-    EXPECT_EQ(group.cell(62, 110)[0], &first);
-    EXPECT_EQ(group.cell(62, 110)[1], &second);
-    ASSERT_EQ(group.cell(62, 99).size(), 1u);
-    EXPECT_EQ(group.cell(62, 99)[0], &second);
+    ASSERT_EQ(group.zoneCount(62, 110), 2);
+    EXPECT_EQ(group.zoneAt(62, 110, 0), &first);
+    EXPECT_EQ(group.zoneAt(62, 110, 1), &second);
+    ASSERT_EQ(group.zoneCount(62, 99), 1);
+    EXPECT_EQ(group.zoneAt(62, 99, 0), &second);
 }
 
 TEST(InstrumentRecords, StoredRangesBeyondTheMapAreClamped)
 {
     EngineFixture f;
     ZZone& zone = f.addConstantZone(f.defaultGroup(), 0.1f, -40, 400, -5, 1000);
-    EXPECT_EQ(f.defaultGroup().cell(0, 0).size(), 1u);
-    EXPECT_EQ(f.defaultGroup().cell(127, 127).size(), 1u);
+    EXPECT_EQ(f.defaultGroup().zoneCount(0, 0), 1);
+    EXPECT_EQ(f.defaultGroup().zoneCount(127, 127), 1);
     zone.settings.lowKey = 90;
     zone.settings.highKey = 10;  // empty range
     f.defaultGroup().rebuildZoneMap();
-    EXPECT_TRUE(f.defaultGroup().cell(50, 50).empty());
+    EXPECT_EQ(f.defaultGroup().zoneCount(50, 50), 0);
 }
 
 TEST(InstrumentRecords, ClearRemovesGroupsAndSilencesVoices)

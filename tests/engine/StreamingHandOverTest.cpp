@@ -318,3 +318,19 @@ TEST_F(StreamingHandOver, RefillsOfOneSoundNeverOverlapWhicheverThreadServesThem
     }
     EXPECT_EQ(sound.mostAtOnce(), 1);
 }
+
+TEST_F(StreamingHandOver, FramesWantedFromAnUnservedBufferCountAsLateReads)
+{
+    // At the root key every position is a whole frame, so each sample reads
+    // one frame: the 64 of the preload are on time, the next 10 (from buffer
+    // 0, never served) are late and silent.
+    auto zone = makeZone(instrument, constant(2000, 0.5f));
+    ZDSVoice voice(instrument, 64, false);
+    ASSERT_TRUE(voice.start(zone.get(), 60, 127, 0));
+    for (int k = 0; k < 64; ++k)
+        next(voice);
+    EXPECT_EQ(voice.getLateReads(), 0u);
+    for (int k = 0; k < 10; ++k)
+        EXPECT_EQ(next(voice), 0.0f) << k;
+    EXPECT_EQ(voice.getLateReads(), 10u);
+}

@@ -1,18 +1,25 @@
-// Renders a held 32-note cluster through the engine for each configuration and
-// prints the real-time factor (seconds of audio per second of CPU) and the
-// sample and voice memory. Usage: zsp-bench [seconds of audio, default 20]
+// The engine's benchmarks. Without a mode: a held 32-note cluster through the
+// engine for each configuration, with the real-time factor (seconds of audio
+// per second of CPU) and the sample and voice memory. The modes print the
+// cost per voice-frame against FluidSynth, the disk-streaming pace and the
+// loading times.
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "BenchSounds.h"
+#include "LoadingTime.h"
+#include "StreamingPace.h"
 #include "ToolVersion.h"
+#include "VoiceCost.h"
 #include "engine/ZInstrument.h"
-#include "files/ZFile.h"
 #include "files/LittleEndian.h"
+#include "files/ZFile.h"
 
 namespace
 {
@@ -111,37 +118,9 @@ void run(const Configuration& c, const std::string& tonePath, double seconds)
                 c.name, sounding, audio / elapsed, elapsed / static_cast<double>(blocks) * 1e6,
                 zoneBytes / 1048576.0, voiceBytes / 1048576.0);
 }
-} // namespace
 
-const char* const usageText =
-    "usage: zsp-bench [SECONDS]\n"
-    "       zsp-bench --help | --version\n"
-    "\n"
-    "Renders SECONDS of audio (default 20) of 32 looping voices through the engine\n"
-    "in memory and disk-streaming configurations and prints the real-time factor,\n"
-    "the time per block and the sample and stream buffer memory.\n";
-
-int main(int argc, char** argv)
+int runConfigurations(double seconds)
 {
-    const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "--help" || first == "-h")
-    {
-        std::fputs(usageText, stdout);
-        return 0;
-    }
-    if (first == "--version")
-    {
-        std::fputs(toolVersionLine("zsp-bench").c_str(), stdout);
-        return 0;
-    }
-    char* end = nullptr;
-    const double seconds = argc > 1 ? std::strtod(argv[1], &end) : 20.0;
-    if (argc > 2 || !(seconds > 0.0 && seconds < 1e6) || (argc > 1 && *end != '\0'))
-    {
-        std::fprintf(stderr, "zsp-bench: expected a number of seconds\n");
-        std::fputs(usageText, stderr);
-        return 1;
-    }
     const std::string tonePath = "/tmp/zsp-bench-tone.wav";
     if (!writeTone(tonePath, 8))
     {
@@ -160,4 +139,225 @@ int main(int argc, char** argv)
         run(c, tonePath, seconds);
     std::remove(tonePath.c_str());
     return 0;
+}
+
+// ------------------------------------------------------------------ modes
+
+struct Options
+{
+    RenderSpan span;
+    double streamSeconds = 60.0;
+    int mebibytes = 1024;
+    std::vector<int> zoneCounts { 32, 128, 500, 2000, 20000 };
+    int runs = 1;
+};
+
+void compareWithFluidSynth(const Options& options, const std::string& folder)
+{
+    const std::string soundfont = fluidSoundfont();
+    const bool haveFluid = !fluidSynthProgram().empty() && !soundfont.empty();
+    if (!haveFluid)
+        std::printf("FluidSynth or the FluidR3_GM soundfont is not installed: our figures only.\n");
+    const std::string tonePath = folder + "/held-tone.wav";
+    if (!writeToneWave(tonePath, 2 * sampleRate, 1, 220.0))
+    {
+        std::fprintf(stderr, "zsp-bench: cannot write %s\n", tonePath.c_str());
+        return;
+    }
+    std::printf("ns per voice-frame: held notes of one looped mono 16-bit sample, 44.1 kHz, no reverb, no filter;\n"
+                "processor time of a %.0f s render minus a %.0f s render (FluidSynth: -F fast render, program 19 of\n"
+                "FluidR3_GM, reverb and chorus off, per held note). Ratio: FluidSynth's ns / ours.\n",
+                options.span.longSeconds, options.span.shortSeconds);
+    std::printf("%6s  %-5s  %-10s  %10s  %14s  %7s\n", "voices", "ours", "FluidSynth", "ours ns", "FluidSynth ns", "ratio");
+    struct Pairing
+    {
+        const char* ours;
+        int interpolation;
+        const char* fluid;
+        bool linear;
+    };
+    const Pairing pairings[] = { { "High", 2, "4th order", false }, { "Mid", 1, "4th order", false },
+                                 { "Low", 0, "linear", true } };
+    for (int run = 0; run < options.runs; ++run)
+        for (const int voices : { 32, 128, 256 })
+        {
+            double fluid4th = -1.0;
+            for (const Pairing& p : pairings)
+            {
+                const double ours = oursNanosecondsPerVoiceFrame(tonePath, voices, p.interpolation, options.span);
+                double fluid = -1.0;
+                if (haveFluid && (p.linear || fluid4th < 0.0))
+                    fluid = fluidNanosecondsPerVoiceFrame(folder, soundfont, voices, p.linear, options.span);
+                else
+                    fluid = fluid4th;
+                if (!p.linear)
+                    fluid4th = fluid;
+                if (fluid > 0.0)
+                    std::printf("%6d  %-5s  %-10s  %10.2f  %14.2f  %7.2f\n", voices, p.ours, p.fluid, ours, fluid, fluid / ours);
+                else
+                    std::printf("%6d  %-5s  %-10s  %10.2f  %14s  %7s\n", voices, p.ours, "-", ours, "-", "-");
+                std::fflush(stdout);
+            }
+        }
+}
+
+void printStreaming(const Options& options, const std::string& folder)
+{
+    const double sampleSeconds = std::min(options.streamSeconds, 10.0);
+    std::printf("disk streaming: 256 voices, each its own %.0f s looped sample file, 256-frame blocks at 44.1 kHz\n"
+                "at real-time pace for %.0f s:\n", sampleSeconds, options.streamSeconds);
+    for (const bool sixteenBit : { true, false })
+    {
+        const StreamingFigures f = runStreamingPace(folder, sixteenBit, options.streamSeconds, sampleSeconds);
+        std::printf("  %-6s  %3d voices sounding  %7lld blocks  %4lld late blocks  %6lld late stream reads  "
+                    "mean %.3f ms  busiest %.3f ms (a block lasts %.3f ms)\n",
+                    sixteenBit ? "16-bit" : "float", f.voices, static_cast<long long>(f.blocks),
+                    static_cast<long long>(f.lateBlocks), static_cast<long long>(f.lateStreamReads), f.meanBlockMs,
+                    f.busiestBlockMs, 256.0 * 1000.0 / sampleRate);
+        std::fflush(stdout);
+    }
+}
+
+void printLoading(const Options& options, const std::string& folder)
+{
+    std::printf("loading zones in one group sharing one short embedded sample (seconds):\n");
+    std::printf("%8s  %10s  %10s\n", "zones", "one range", "own ranges");
+    for (const int zones : options.zoneCounts)
+    {
+        const double one = zoneLoadSeconds(folder, zones, ZoneLayout::oneRange);
+        const double own = zoneLoadSeconds(folder, zones, ZoneLayout::ownRanges);
+        std::printf("%8d  %10.3f  %10.3f\n", zones, one, own);
+        std::fflush(stdout);
+    }
+    const SampleLoadFigures f = sampleLoadSeconds(folder, options.mebibytes);
+    auto rate = [&f](double seconds) { return seconds > 0.0 ? f.megabytes / seconds : 0.0; };
+    std::printf("loading %.0f MB of 16-bit stereo samples in 32 MiB files (files in the page cache):\n", f.megabytes);
+    std::printf("  cat FILES > /dev/null        %7.3f s  %8.0f MB/s\n", f.catSeconds, rate(f.catSeconds));
+    std::printf("  beside it, in memory         %7.3f s  %8.0f MB/s\n", f.besideMemory, rate(f.besideMemory));
+    std::printf("  beside it, streaming         %7.3f s  (preloads only)\n", f.besideStreaming);
+    std::printf("  embedded, in memory          %7.3f s  %8.0f MB/s\n", f.embeddedMemory, rate(f.embeddedMemory));
+    std::printf("  embedded, streaming          %7.3f s  (preloads only)\n", f.embeddedStreaming);
+}
+
+const char* const usageText =
+    "usage: zsp-bench [SECONDS]\n"
+    "       zsp-bench --compare [--short S] [--long S] [--runs N]\n"
+    "       zsp-bench --streaming [--duration S]\n"
+    "       zsp-bench --loading [--size MIB] [--zones N,N,...]\n"
+    "       zsp-bench --all [options of the modes]\n"
+    "       zsp-bench --help | --version\n"
+    "\n"
+    "Without a mode, renders SECONDS of audio (default 20) of 32 looping voices\n"
+    "through the engine in memory and disk-streaming configurations and prints the\n"
+    "real-time factor, the time per block and the sample and stream buffer memory.\n"
+    "\n"
+    "--compare   ns per voice-frame of N = 32, 128 and 256 held notes of one looped\n"
+    "            mono 16-bit sample, ours (High, Mid, Low) and FluidSynth's (4th\n"
+    "            order, linear) when fluidsynth and FluidR3_GM are installed, and the\n"
+    "            ratio; each the time of a --long (40 s) minus a --short (10 s) render.\n"
+    "--streaming 256 disk-streamed voices (16-bit and float) at the real-time pace of\n"
+    "            a 44.1 kHz, 256-frame host for --duration seconds (60): late blocks\n"
+    "            and late stream reads.\n"
+    "--loading   loading times of --zones zones in one group, and of --size MiB\n"
+    "            (1024) of samples, embedded and beside, in memory and streamed,\n"
+    "            against cat of the same files.\n";
+
+bool parseNumber(const char* text, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && value > 0.0 && value < 1e6;
+}
+
+bool parseCounts(const std::string& text, std::vector<int>& counts)
+{
+    counts.clear();
+    size_t at = 0;
+    while (at <= text.size())
+    {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        double value = 0.0;
+        if (!parseNumber(text.substr(at, comma - at).c_str(), value) || value > 1e5)
+            return false;
+        counts.push_back(static_cast<int>(value));
+        at = comma + 1;
+    }
+    return !counts.empty();
+}
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    for (int k = 2; k < argc; k += 2)
+    {
+        const std::string name = argv[k];
+        if (k + 1 >= argc)
+            return false;
+        double value = 0.0;
+        const bool number = parseNumber(argv[k + 1], value);
+        if (name == "--short" && number)
+            options.span.shortSeconds = value;
+        else if (name == "--long" && number)
+            options.span.longSeconds = value;
+        else if (name == "--runs" && number && value <= 100)
+            options.runs = static_cast<int>(value);
+        else if (name == "--duration" && number)
+            options.streamSeconds = value;
+        else if (name == "--size" && number && value <= 65536)
+            options.mebibytes = static_cast<int>(value);
+        else if (name == "--zones" && parseCounts(argv[k + 1], options.zoneCounts))
+            continue;
+        else
+            return false;
+    }
+    return options.span.longSeconds > options.span.shortSeconds;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help" || first == "-h")
+    {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+    if (first == "--version")
+    {
+        std::fputs(toolVersionLine("zsp-bench").c_str(), stdout);
+        return 0;
+    }
+    if (first == "--compare" || first == "--streaming" || first == "--loading" || first == "--all")
+    {
+        Options options;
+        if (!parseOptions(argc, argv, options))
+        {
+            std::fprintf(stderr, "zsp-bench: cannot read the options of %s\n", first.c_str());
+            std::fputs(usageText, stderr);
+            return 1;
+        }
+        const std::string folder = makeScratchFolder();
+        if (folder.empty())
+        {
+            std::fprintf(stderr, "zsp-bench: cannot make a scratch folder under /tmp\n");
+            return 1;
+        }
+        const bool all = first == "--all";
+        if (all || first == "--compare")
+            compareWithFluidSynth(options, folder);
+        if (all || first == "--streaming")
+            printStreaming(options, folder);
+        if (all || first == "--loading")
+            printLoading(options, folder);
+        removeScratchFolder(folder);
+        return 0;
+    }
+    char* end = nullptr;
+    const double seconds = argc > 1 ? std::strtod(argv[1], &end) : 20.0;
+    if (argc > 2 || !(seconds > 0.0 && seconds < 1e6) || (argc > 1 && *end != '\0'))
+    {
+        std::fprintf(stderr, "zsp-bench: expected a number of seconds\n");
+        std::fputs(usageText, stderr);
+        return 1;
+    }
+    return runConfigurations(seconds);
 }
