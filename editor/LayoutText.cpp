@@ -21,11 +21,20 @@ juce::String bytesAsCharacters(const std::string& bytes)
     return juce::String(juce::CharPointer_UTF32(characters.data()));
 }
 
-int nestingDepth(const juce::String& text, int limit)
+namespace
 {
+struct Markup
+{
+    int deepest = 0;
+    bool instructionInsideElement = false;
+};
+
+Markup scanMarkup(const juce::String& text, int limit)
+{
+    Markup markup;
     auto p = text.getCharPointer();
     int depth = 0;
-    int deepest = 0;
+    int& deepest = markup.deepest;
 
     const auto skipPast = [&p](const char* terminator) {
         const auto length = static_cast<int>(std::strlen(terminator));
@@ -50,7 +59,10 @@ int nestingDepth(const juce::String& text, int limit)
         else if (startsWith("<![CDATA["))
             skipPast("]]>");
         else if (startsWith("<?"))
+        {
+            markup.instructionInsideElement = markup.instructionInsideElement || depth > 0;
             skipPast("?>");
+        }
         else if (startsWith("<!"))
             skipPast(">");
         else if (startsWith("</"))
@@ -85,7 +97,18 @@ int nestingDepth(const juce::String& text, int limit)
             }
         }
     }
-    return deepest;
+    return markup;
+}
+} // namespace
+
+int nestingDepth(const juce::String& text, int limit)
+{
+    return scanMarkup(text, limit).deepest;
+}
+
+bool hasInstructionInsideElement(const juce::String& text)
+{
+    return scanMarkup(text, maximumNesting).instructionInsideElement;
 }
 
 std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::String& error)
@@ -97,9 +120,16 @@ std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::St
         return nullptr;
     }
     const juce::String text = bytesAsCharacters(layoutBytes);
-    if (nestingDepth(text, maximumNesting) > maximumNesting)
+    const Markup markup = scanMarkup(text, maximumNesting);
+    if (markup.deepest > maximumNesting)
     {
         error = "The layout's elements nest more than " + juce::String(maximumNesting) + " deep.";
+        return nullptr;
+    }
+    // JUCE's parser never gets past text that follows such an instruction.
+    if (markup.instructionInsideElement)
+    {
+        error = "The layout holds a processing instruction (<?...?>) inside an element.";
         return nullptr;
     }
     juce::XmlDocument document(text);

@@ -25,6 +25,11 @@ juce::String bytesAsCharacters(const std::string& bytes);
 // would find. Counting stops once it passes limit.
 int nestingDepth(const juce::String& text, int limit);
 
+// True when a processing instruction (<?...?>) stands inside an element,
+// counted as nestingDepth counts; the text is then refused, as JUCE's parser
+// would loop on it for ever when text follows.
+bool hasInstructionInsideElement(const juce::String& text);
+
 // The document element of the layout, or null with the reason in error.
 std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::String& error);
 

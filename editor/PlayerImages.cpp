@@ -1,6 +1,7 @@
 #include "editor/PlayerImages.h"
 
 #include "ZspPlayerImages.h"
+#include "editor/PictureDecoders.h"
 
 #include <optional>
 
@@ -142,12 +143,15 @@ juce::Image decodeImage(const void* data, size_t size)
     if (! picture || ! isReasonable(*picture))
         return {};
 
-    juce::MemoryInputStream stream(data, size, false);
     switch (picture->format)
     {
-        case Format::png: return juce::PNGImageFormat().decodeImage(stream);
-        case Format::jpeg: return juce::JPEGImageFormat().decodeImage(stream);
-        case Format::gif: return juce::GIFImageFormat().decodeImage(stream);
+        case Format::png: return PictureDecoders::decodePng(bytes, size, maximumImageSide, maximumImagePixels);
+        case Format::jpeg: return PictureDecoders::decodeJpeg(bytes, size, maximumImageSide, maximumImagePixels);
+        case Format::gif:
+        {
+            juce::MemoryInputStream stream(data, size, false);
+            return juce::GIFImageFormat().decodeImage(stream);
+        }
     }
     return {};
 }

@@ -13,7 +13,8 @@ juce::Image defaultButtonImage();
 juce::Image defaultMeterImage();
 
 // Decodes image file bytes (PNG, JPEG or GIF) after checking the size the
-// file declares, so that a small file can never make a huge image. Null for
+// file declares, so that a small file can never make a huge image, and
+// without ever letting a damaged file stop the caller. Null for
 // anything else, for bytes that do not decode, and for pictures larger than
 // maximumImageSide on a side or maximumImagePixels in all.
 juce::Image decodeImage(const void* data, size_t size);

@@ -112,3 +112,67 @@ TEST_F(PlayerSurfaceTest, CorruptImageTextNeverStopsTheLayout)
     EXPECT_EQ(surface->faders.size(), 1);
     paintComponent(*surface);
 }
+
+namespace
+{
+juce::MemoryBlock jpegBytes(int width, int height)
+{
+    juce::Image image(juce::Image::RGB, width, height, false);
+    image.clear(image.getBounds(), juce::Colours::white);
+    juce::MemoryOutputStream stream;
+    juce::JPEGImageFormat().writeImageToStream(image, stream);
+    return stream.getMemoryBlock();
+}
+} // namespace
+
+// Damaged files after a sound header: each gives a null image (or what could
+// be read of it), never a crash.
+TEST(PlayerImagesTest, DamagedPngFilesGiveNoImage)
+{
+    const juce::MemoryBlock good = pngBytes(16, 8, juce::Colours::red);
+    const auto* bytes = static_cast<const juce::uint8*>(good.getData());
+
+    juce::MemoryBlock badChunkType(good);
+    static_cast<juce::uint8*>(badChunkType.getData())[37] = 0xb9;  // the type of the chunk after the header
+    EXPECT_FALSE(PlayerImages::decodeImage(badChunkType.getData(), badChunkType.getSize()).isValid());
+
+    juce::MemoryBlock badData(good);
+    for (size_t i = 41; i < good.getSize() - 12; ++i)
+        static_cast<juce::uint8*>(badData.getData())[i] ^= 0x5a;
+    PlayerImages::decodeImage(badData.getData(), badData.getSize());
+
+    EXPECT_FALSE(PlayerImages::decodeImage(bytes, good.getSize() / 2).isValid());
+    const juce::Image decoded = PlayerImages::decodeImage(bytes, good.getSize());
+    ASSERT_EQ(decoded.getBounds(), juce::Rectangle<int>(0, 0, 16, 8));
+    EXPECT_EQ(decoded.getPixelAt(15, 7), juce::Colours::red);
+}
+
+TEST(PlayerImagesTest, JpegFilesDecodeAndDamagedOnesDoNotCrash)
+{
+    const juce::MemoryBlock good = jpegBytes(24, 12);
+    const juce::Image decoded = PlayerImages::decodeImage(good.getData(), good.getSize());
+    ASSERT_EQ(decoded.getBounds(), juce::Rectangle<int>(0, 0, 24, 12));
+    EXPECT_GT(decoded.getPixelAt(12, 6).getBrightness(), 0.9f);
+
+    for (size_t cut : { size_t { 30 }, good.getSize() / 2, good.getSize() - 3 })
+        PlayerImages::decodeImage(good.getData(), cut);
+    juce::MemoryBlock scrambled(good);
+    for (size_t i = 20; i < scrambled.getSize(); i += 3)
+        static_cast<juce::uint8*>(scrambled.getData())[i] ^= 0xa5;
+    PlayerImages::decodeImage(scrambled.getData(), scrambled.getSize());
+}
+
+TEST_F(PlayerSurfaceTest, AnInstructionInsideAnElementIsRefusedRatherThanParsedForEver)
+{
+    load("<Player><label/>text <?xml version=\"1.0\"?> more text</Player>");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Layout XML Format Error");
+    EXPECT_TRUE(surface->widgets.isEmpty());
+
+    messages.clear();
+    load("<?xml version=\"1.0\"?><?other?><Player a=\"<?x?>\"><!-- <?y?> --><label/></Player>");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(surface->labels.size(), 1);
+    EXPECT_FALSE(LayoutText::hasInstructionInsideElement("<?xml?><a/><?after?>"));
+    EXPECT_TRUE(LayoutText::hasInstructionInsideElement("<a><b/><?pi?></a>"));
+}

@@ -3,7 +3,8 @@
 // element of real pictures (a film strip, a button, a fader thumb and a meter
 // under the numbers 0 to 3) put in right after the root's start tag, so that
 // widgets naming those numbers find them. The surface is then painted (a
-// corner of it) and rebuilt once more, as the editor does after a reload.
+// corner of it); the second build replaces the first, as the editor's rebuild
+// after a reload does.
 // Each input is copied to a heap block of exactly its size, so
 // AddressSanitizer sees any read past its end.
 //
@@ -114,11 +115,13 @@ void writeSeeds(const juce::File& folder)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    static juce::ScopedJuceInitialiser_GUI gui;
+    // Never destroyed: JUCE stays up until the process ends.
+    static auto* const gui = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused(gui);
     if (const char* folder = std::getenv("ZSP_WRITE_LAYOUT_SEEDS"))
     {
         writeSeeds(juce::File(folder));
-        std::exit(0);
+        std::_Exit(0);
     }
     return 0;
 }
@@ -131,7 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::memcpy(copy.get(), data, size);
     const std::string layout(reinterpret_cast<const char*>(copy.get()), size);
     harness.build(layout);
-    harness.build(withImages(layout));
     harness.build(withImages(layout));
     return 0;
 }
