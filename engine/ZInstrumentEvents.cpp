@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "engine/StoredFieldRanges.h"
 #include "engine/VelocityCurves.h"
 #include "engine/ZInstrument.h"
 #include "engine/ZTables.h"
@@ -86,12 +87,7 @@ void ZInstrument::handleEvent(const ZEvent& event)
         {
             int velocity = noteVelocity[note] != 0 ? noteVelocity[note] : 127;
             if (g.releaseTriggerDecay > 0.0f)
-            {
-                const double elapsed = now() - noteOnTime[note];
-                velocity = elapsed < g.releaseTriggerDecay
-                    ? static_cast<int>((1.0 - elapsed / g.releaseTriggerDecay) * velocity)
-                    : 0;
-            }
+                velocity = releaseTriggerVelocity(velocity, now() - noteOnTime[note], g.releaseTriggerDecay);
             triggerGroup(*group, note, velocity);
         }
     }
@@ -198,7 +194,9 @@ bool ZInstrument::updateGroupActivation(const ZEvent& event)
 void ZInstrument::triggerGroup(ZGroup& group, int note, int velocity)
 {
     const GroupSettings& g = group.settings;
-    const int channelTag = modeOf<GroupActivation>(g.activation) == GroupActivation::channel ? g.activationChannel + 1 : 0;
+    const int channelTag = modeOf<GroupActivation>(g.activation) == GroupActivation::channel
+                             ? channelTagOfActivationChannel(g.activationChannel)
+                             : 0;
     if (modeOf<ZoneSelection>(g.zoneSelection) == ZoneSelection::stack)
     {
         if (group.contains(note, velocity))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/StoredFieldRanges.h"
 #include "engine/VelocityCurves.h"
 #include "engine/ZInstrument.h"
 #include "engine/ZTables.h"
@@ -71,7 +72,7 @@ bool ZVoice::start(ZZone* z, int n, int velocity, int tag)
 
         float semitones = z->settings.tune / 100.0f;
         if (z->settings.fixedPitch == 0)
-            semitones += static_cast<float>(n - z->settings.rootKey);
+            semitones += keyTrackingSemitones(n, z->settings.rootKey);
         baseIncrement = pitchRatioForSemitones(semitones) * rateRatio;
     }
 

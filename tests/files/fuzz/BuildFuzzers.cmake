@@ -18,6 +18,6 @@ execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY} -j2 RESULT_VARIABLE r
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "building the fuzzers failed")
 endif()
-foreach(kind WaveFile EmbeddedSound SamplePath InstrumentReader)
+foreach(kind WaveFile EmbeddedSound SamplePath InstrumentLoad InstrumentPlay)
     file(MAKE_DIRECTORY ${BINARY}/corpus/${kind})
 endforeach()
