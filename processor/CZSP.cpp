@@ -4,6 +4,7 @@
 #include "CZSP.h"
 
 #include "CZSPInternals.h"
+#include "editor/CZSPGUI.h"
 #include "OpenFileLimit.h"
 #include "PluginIdentity.h"
 
@@ -160,6 +161,7 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
     if (!instrument.loadingFlag)
     {
         applyParameterRequests();
+        applyEditorEdits();
         releaseVoicesIfRequested();
     }
 
@@ -186,6 +188,9 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
 
     if (!offline)
         updateMeters(buffer);
+    if (engineViewRequested.load(std::memory_order_relaxed) && !instrument.loadingFlag)
+        publishEngineView(false);
+    blocksRendered.fetch_add(1, std::memory_order_relaxed);
 }
 
 void CZSP::updateMeters(const juce::AudioBuffer<float>& buffer)
@@ -219,6 +224,10 @@ void CZSP::releaseVoicesIfRequested()
         for (auto& voice : instrument.voices)
             if (voice->isActive())
                 voice->release();
+    if (killAllRequested.exchange(false))
+        for (auto& voice : instrument.voices)
+            if (voice->isActive())
+                voice->kill();
 }
 
 bool CZSP::isBusesLayoutSupported(const BusesLayout& layouts) const
@@ -256,7 +265,7 @@ bool CZSP::producesMidi() const
 
 juce::AudioProcessorEditor* CZSP::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new CZSPGUI(*this);
 }
 
 bool CZSP::hasEditor() const

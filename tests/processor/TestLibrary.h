@@ -24,6 +24,8 @@ struct InstrumentSpec
     float sampleValue = 0.5f;
     // Zones stream from the file (with a stream buffer of 256 frames).
     bool streaming = false;
+    // The player layout text; empty keeps a new instrument's default layout.
+    std::string layoutXml;
 };
 
 class TestLibrary
