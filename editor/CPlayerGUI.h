@@ -83,8 +83,9 @@ public:
     // applied; each is set by the attribute named id + 100.
     static const std::array<int, 15> layoutColourIds;
 
-    // Layout text larger than this is not parsed (treated as malformed).
-    static constexpr size_t maximumLayoutBytes = 4 * 1024 * 1024;
+    // The surface is never wider or higher than this, whatever the layout
+    // asks for, so the window and its pictures stay of a size one can draw.
+    static constexpr int maximumSide = 8192;
 
     // Fed from the audio thread by the processor; shared by every keyboard.
     juce::MidiKeyboardState& keyboardState;
