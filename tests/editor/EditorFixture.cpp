@@ -41,6 +41,7 @@ void EditorFixture::openLibrary(int instruments, int groups, const std::string& 
         spec.name = "Instrument " + std::to_string(k + 1);
         spec.groups = groups;
         spec.layoutXml = layout;
+        spec.groupActivation = 5;  // "Manual": only the window switches groups
         library->add(juce::String(k) + ".zse", spec);
     }
     processor = std::make_unique<EditorProcessor>(library->pluginFile());

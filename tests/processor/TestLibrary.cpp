@@ -40,6 +40,7 @@ juce::File TestLibrary::add(const juce::String& path, const InstrumentSpec& spec
     {
         GroupImage group = newGroupImage("Group " + std::to_string(g + 1));
         group.settings.active = g == 0 ? 1 : 0;
+        group.settings.activation = spec.groupActivation;
         for (int z = 0; z < spec.zonesPerGroup; ++z)
         {
             ZoneImage zone;
