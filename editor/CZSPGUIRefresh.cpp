@@ -45,15 +45,19 @@ void CZSPGUI::refreshControls()
 
 void CZSPGUI::refreshKnobsAndFaders()
 {
+    // A control that no table names is left where the user put it.
     for (auto* knob : player->sliders)
     {
         const juce::var id = controlIdOf(*knob);
         if (id == juce::var(1) || id == juce::var(10))
             knob->setSkewFactor(0.2, false);
-        knob->setValue(controlPosition(id, targetGroupsOf(*knob).front()), juce::dontSendNotification);
+        if (ControlBindings::knobId(id) != 0)
+            knob->setValue(controlPosition(id, targetGroupsOf(*knob).front()), juce::dontSendNotification);
     }
     for (auto* fader : player->faders)
     {
+        if (ControlBindings::knobId(controlIdOf(*fader)) == 0)
+            continue;
         const double position = controlPosition(controlIdOf(*fader), targetGroupsOf(*fader).front());
         const float limited = static_cast<float>(juce::jlimit(0.0, 1.0, position));
         if (limited != fader->getValue())

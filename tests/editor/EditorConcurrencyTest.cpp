@@ -88,7 +88,7 @@ TEST_F(EditorConcurrency, TheWindowWorksWhileTheAudioAndLoadingThreadsRun)
             processor->loadInstrument(loadsRequested % 3, {}, false, false);
             ++loadsRequested;
         }
-        gui->tick(1);
+        tick(1);
         juce::Image picture = gui->createComponentSnapshot(gui->getLocalBounds());
         EXPECT_EQ(picture.getWidth(), gui->getWidth());
         pumpMessages(2);

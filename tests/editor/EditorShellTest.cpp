@@ -200,3 +200,17 @@ TEST_F(Shell, EditsAreRefusedWhileALoadRuns)
     EXPECT_FALSE(processor->postEngineEdit(edit));
 }
 } // namespace
+
+namespace
+{
+TEST_F(Shell, TheRefreshLeavesKnobsWithoutABindingWhereTheyAre)
+{
+    openLibrary(1, 1);
+    openEditor();
+    juce::Slider* unbound = find(player().sliders, 456);
+    ASSERT_NE(unbound, nullptr);
+    unbound->setValue(0.7, juce::dontSendNotification);
+    gui->refreshControls();
+    EXPECT_DOUBLE_EQ(unbound->getValue(), 0.7);
+}
+} // namespace
