@@ -165,6 +165,11 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
         releaseVoicesIfRequested();
     }
 
+    // Under the keyboard state's own lock, as the window's keyboards change
+    // it on the message thread meanwhile; no event is added to the buffer.
+    if (mirror)
+        keyboardState.processNextMidiBuffer(midiMessages, 0, buffer.getNumSamples(), false);
+
     for (const auto event : midiMessages)
     {
         if (event.numBytes < 1 || event.numBytes > 3)
@@ -172,10 +177,7 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
 
         const int status = event.data[0];
         if (mirror && isMirroredStatus(status & 0xF0))
-        {
-            keyboardState.processNextMidiEvent(event.getMessage());
             noteEvents.push(event.data, event.numBytes, event.samplePosition);
-        }
 
         const int data1 = event.numBytes > 1 ? event.data[1] : 0;
         const int data2 = event.numBytes > 2 ? event.data[2] : 0;
