@@ -4,6 +4,7 @@
 #include "CZSP.h"
 
 #include "CZSPInternals.h"
+#include "editor/CZSPGUI.h"
 #include "OpenFileLimit.h"
 #include "PluginIdentity.h"
 
@@ -160,8 +161,14 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
     if (!instrument.loadingFlag)
     {
         applyParameterRequests();
+        applyEditorEdits();
         releaseVoicesIfRequested();
     }
+
+    // Under the keyboard state's own lock, as the window's keyboards change
+    // it on the message thread meanwhile; no event is added to the buffer.
+    if (mirror)
+        keyboardState.processNextMidiBuffer(midiMessages, 0, buffer.getNumSamples(), false);
 
     for (const auto event : midiMessages)
     {
@@ -170,10 +177,7 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
 
         const int status = event.data[0];
         if (mirror && isMirroredStatus(status & 0xF0))
-        {
-            keyboardState.processNextMidiEvent(event.getMessage());
             noteEvents.push(event.data, event.numBytes, event.samplePosition);
-        }
 
         const int data1 = event.numBytes > 1 ? event.data[1] : 0;
         const int data2 = event.numBytes > 2 ? event.data[2] : 0;
@@ -186,6 +190,9 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
 
     if (!offline)
         updateMeters(buffer);
+    if (engineViewRequested.load(std::memory_order_relaxed) && !instrument.loadingFlag)
+        publishEngineView(false);
+    blocksRendered.fetch_add(1, std::memory_order_relaxed);
 }
 
 void CZSP::updateMeters(const juce::AudioBuffer<float>& buffer)
@@ -219,6 +226,10 @@ void CZSP::releaseVoicesIfRequested()
         for (auto& voice : instrument.voices)
             if (voice->isActive())
                 voice->release();
+    if (killAllRequested.exchange(false))
+        for (auto& voice : instrument.voices)
+            if (voice->isActive())
+                voice->kill();
 }
 
 bool CZSP::isBusesLayoutSupported(const BusesLayout& layouts) const
@@ -256,7 +267,7 @@ bool CZSP::producesMidi() const
 
 juce::AudioProcessorEditor* CZSP::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new CZSPGUI(*this);
 }
 
 bool CZSP::hasEditor() const

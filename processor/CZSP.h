@@ -8,6 +8,8 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "CEngineEdit.h"
+#include "CEngineView.h"
 #include "CMidiEventQueue.h"
 #include "HostParameters.h"
 #include "engine/ZInstrument.h"
@@ -149,6 +151,31 @@ public:
     // The editor switches mirroring on while it is visible.
     void setNoteMirroring(bool mirror) { noteMirroring.store(mirror); }
 
+    // The editor's changes to the engine (message thread). Each waits for
+    // the audio thread's next block, or for serviceEditorWhileIdle. Refused
+    // (false) while a load runs: they addressed the instrument it replaces.
+    // Runs `read` (message thread) unless a load runs or owns the engine,
+    // so what it reads of the instrument's records (layout, names, groups) is
+    // not being replaced meanwhile; false when it did not run.
+    bool readUnlessLoading(const std::function<void()>& read);
+    // Edits carry the instrument generation of the view they were made from,
+    // so one made for an instrument that a load has replaced is dropped.
+    bool postEngineEdit(const CEngineEdit& edit);
+    // Every sounding voice stops within a fast fade, at the next block.
+    void killAllVoices() { killAllRequested.store(true); }
+    // Asks for a fresh copy of the engine values; the audio thread takes it
+    // after its next block (or serviceEditorWhileIdle does).
+    void requestEngineView() { engineViewRequested.store(true); }
+    // The latest copy (message thread). False when none was taken since the
+    // copy with serial `knownSerial`.
+    bool copyEngineView(CEngineView& out, uint64_t knownSerial);
+    // Message thread, on the editor's timer: while the audio thread renders
+    // no blocks (a host that stopped, a stand-alone without a device), applies
+    // the waiting edits and takes a requested copy itself, under the callback
+    // lock. Never waits: when the lock or the engine is busy it tries again
+    // at the next call.
+    void serviceEditorWhileIdle();
+
     ZInstrument instrument;
 
     // Raised by the audio thread, read and set back to 0 by the editor.
@@ -192,6 +219,11 @@ private:
     static BusesProperties outputBusLayout();
     void updateMeters(const juce::AudioBuffer<float>& buffer);
     void releaseVoicesIfRequested();
+    void applyEditorEdits();
+    void dropEditorEdits();
+    // Takes the engine view: `block` true for a thread that may wait for the
+    // view's lock (a load), false for the audio thread, which tries only.
+    void publishEngineView(bool block);
     void scanLibrary();
 
     void run() override;
@@ -265,6 +297,16 @@ private:
     // Set by reset on any thread; the audio thread releases the voices at
     // the start of its next block, since only it may change them.
     std::atomic<bool> releaseAllRequested { false };
+
+    // The editor's side (see postEngineEdit).
+    CEngineEditQueue editorEdits;
+    std::atomic<bool> killAllRequested { false };
+    std::mutex engineViewLock;
+    CEngineView engineView;  // under engineViewLock
+    std::atomic<bool> engineViewRequested { false };
+    std::atomic<uint32_t> blocksRendered { 0 };
+    uint32_t blocksAtIdleCheck = 0;  // message thread only
+    std::atomic<uint64_t> instrumentGeneration { 1 };  // one more with each load
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(CZSP)
 };

@@ -153,8 +153,11 @@ void CZSP::runLoad(LoadJob& job)
         suspendProcessing(true);
         instrument.loadingFlag = true;
         ZStreamingThread::waitForService();
-        // Parameter changes still waiting addressed the instrument going away.
+        // Parameter changes and edits still waiting addressed the instrument
+        // going away.
         dropParameterRequests();
+        dropEditorEdits();
+        ++instrumentGeneration;
         // A path that is not a regular file (a folder, a device, a pipe) cannot
         // be opened as an instrument and leaves the engine as it is.
         ZLoadReport report;
@@ -167,6 +170,7 @@ void CZSP::runLoad(LoadJob& job)
         else if (loadCancelled)
             instrument.clear();  // silence, not a part of an instrument, until the newer load
         publishParameters();
+        publishEngineView(true);
         lastLoadSucceeded = succeeded;
         if (current)
         {
@@ -242,6 +246,7 @@ void CZSP::applyStateNow(std::unique_ptr<juce::MemoryBlock> state)
     suspendProcessing(true);
     StateBlock::applyTo(instrument, *state);
     publishParameters();
+    publishEngineView(true);
     suspendProcessing(false);
 }
 

@@ -34,10 +34,13 @@ juce::File TestLibrary::add(const juce::String& path, const InstrumentSpec& spec
     image.settings.diskStreaming = image.settings.diskStreamingStored = spec.streaming ? 1 : 0;
     image.settings.streamBufferFrames = image.settings.streamBufferFramesStored = 256;
     image.embedded = spec.wavSamples.empty();
+    if (!spec.layoutXml.empty())
+        image.layoutXml = spec.layoutXml;
     for (int g = 0; g < spec.groups; ++g)
     {
         GroupImage group = newGroupImage("Group " + std::to_string(g + 1));
         group.settings.active = g == 0 ? 1 : 0;
+        group.settings.activation = spec.groupActivation;
         for (int z = 0; z < spec.zonesPerGroup; ++z)
         {
             ZoneImage zone;

@@ -24,6 +24,11 @@ struct InstrumentSpec
     float sampleValue = 0.5f;
     // Zones stream from the file (with a stream buffer of 256 frames).
     bool streaming = false;
+    // How every group is activated (GroupActivation; 0 "Always" re-activates
+    // each group at every event).
+    int32_t groupActivation = 0;
+    // The player layout text; empty keeps a new instrument's default layout.
+    std::string layoutXml;
 };
 
 class TestLibrary

@@ -2,10 +2,13 @@
 
 const char* const snapshotUsage =
     "usage: zsp-snapshot --widgets OUT_FOLDER\n"
+    "       zsp-snapshot INSTRUMENT.zse OUT.png\n"
     "       zsp-snapshot --help | --version\n"
     "\n"
     "  --widgets OUT_FOLDER  write PNG pictures of each player widget in its main states\n"
-    "                        (needs a display; on a machine without one: xvfb-run -a zsp-snapshot ...)\n";
+    "                        (needs a display; on a machine without one: xvfb-run -a zsp-snapshot ...)\n"
+    "  INSTRUMENT.zse OUT.png  write a PNG picture of the player window for the instrument,\n"
+    "                        exactly the size of its layout (needs a display as well)\n";
 
 bool parseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOptions& options, std::string& error)
 {
@@ -30,13 +33,24 @@ bool parseSnapshotOptions(const std::vector<std::string>& arguments, SnapshotOpt
         options.mode = SnapshotOptions::Mode::widgets;
         options.outputFolder = arguments[1];
     }
-    else
+    else if (first.rfind("-", 0) == 0)
     {
-        error = first.rfind("-", 0) == 0 ? "unknown option " + first : "unexpected argument " + first;
+        error = "unknown option " + first;
         return false;
     }
+    else
+    {
+        if (arguments.size() < 2 || arguments[1].empty() || arguments[1].rfind("-", 0) == 0)
+        {
+            error = "an instrument needs a picture file to write: INSTRUMENT.zse OUT.png";
+            return false;
+        }
+        options.mode = SnapshotOptions::Mode::player;
+        options.instrumentPath = first;
+        options.outputFile = arguments[1];
+    }
 
-    const size_t used = options.mode == SnapshotOptions::Mode::widgets ? 2 : 1;
+    const size_t used = options.mode == SnapshotOptions::Mode::widgets || options.mode == SnapshotOptions::Mode::player ? 2 : 1;
     if (arguments.size() > used)
     {
         error = "unexpected argument " + arguments[used];

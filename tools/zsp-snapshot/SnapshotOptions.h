@@ -11,10 +11,13 @@ struct SnapshotOptions
         help,
         version,
         widgets,  // pictures of every widget in its main states
+        player,   // a picture of the player window for one instrument
     };
 
     Mode mode = Mode::help;
     std::string outputFolder;
+    std::string instrumentPath;  // player
+    std::string outputFile;      // player
 };
 
 // Parses the arguments after the program name. False with a message naming

@@ -1,4 +1,5 @@
 // zsp-snapshot --widgets OUT_FOLDER
+// zsp-snapshot INSTRUMENT.zse OUT.png
 // zsp-snapshot --help | --version
 //
 // Draws the player's widgets the way the plugin draws them and writes the
@@ -12,6 +13,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "BareXServer.h"
+#include "PlayerSnapshot.h"
 #include "SnapshotOptions.h"
 #include "WidgetSnapshots.h"
 
@@ -30,6 +32,16 @@ int snapshotWidgets(const std::string& outputFolder)
     const juce::File folder = juce::File::getCurrentWorkingDirectory().getChildFile(juce::String(outputFolder));
     std::string error;
     if (!writeWidgetSnapshots(folder, error))
+        return failure(error);
+    return 0;
+}
+
+int snapshotPlayer(const std::string& instrumentPath, const std::string& outputFile)
+{
+    tolerateBareXServer();
+    juce::ScopedJuceInitialiser_GUI juce;
+    std::string error;
+    if (!writePlayerSnapshot(instrumentPath, outputFile, error))
         return failure(error);
     return 0;
 }
@@ -55,6 +67,8 @@ int main(int argc, char* argv[])
         return 0;
     case SnapshotOptions::Mode::widgets:
         return snapshotWidgets(options.outputFolder);
+    case SnapshotOptions::Mode::player:
+        return snapshotPlayer(options.instrumentPath, options.outputFile);
     }
     return 1;
 }

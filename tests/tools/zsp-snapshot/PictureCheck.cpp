@@ -1,7 +1,8 @@
-// zsp-picture-check FOLDER NAME...
+// zsp-picture-check FOLDER NAME[=WxH]...
 //
-// Checks that FOLDER holds NAME.png for every NAME, that it decodes and that
-// it is not blank (one colour all over, or fully transparent). Prints each
+// Checks that FOLDER holds NAME.png for every NAME, that it decodes, that it
+// is not blank (one colour all over, or fully transparent) and, when asked,
+// that it is W x H pixels. Prints each
 // fault; exit status 1 when there is any.
 
 #include <cstdio>
@@ -31,9 +32,20 @@ int main(int argc, char* argv[])
     int faults = argc < 3 ? 1 : 0;
     for (int k = 2; k < argc; ++k)
     {
-        const juce::File file = folder.getChildFile(juce::String(argv[k]) + ".png");
+        // NAME=WxH asks for that size as well.
+        const juce::String argument(argv[k]);
+        const juce::String name = argument.upToFirstOccurrenceOf("=", false, false);
+        const juce::String size = argument.fromFirstOccurrenceOf("=", false, false);
+        const juce::File file = folder.getChildFile(name + ".png");
         const juce::Image image = juce::ImageFileFormat::loadFrom(file);
-        const char* problem = !file.existsAsFile() ? "missing" : !image.isValid() ? "not a picture" : isBlank(image) ? "blank" : nullptr;
+        const bool sizeDiffers = size.isNotEmpty()
+                              && (image.getWidth() != size.upToFirstOccurrenceOf("x", false, false).getIntValue()
+                                  || image.getHeight() != size.fromFirstOccurrenceOf("x", false, false).getIntValue());
+        const char* problem = !file.existsAsFile() ? "missing"
+                            : !image.isValid()     ? "not a picture"
+                            : isBlank(image)       ? "blank"
+                            : sizeDiffers          ? "not of the size asked for"
+                                                   : nullptr;
         if (problem != nullptr)
         {
             std::fprintf(stderr, "%s: %s\n", file.getFullPathName().toRawUTF8(), problem);
