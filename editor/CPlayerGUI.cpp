@@ -53,11 +53,6 @@ CPlayerGUI::~CPlayerGUI()
         keyboardState.removeListener(editor.keyboard);
 }
 
-juce::Colour CPlayerGUI::playerColour() const
-{
-    return juce::Colour(instrument != nullptr ? instrument->settings.playerColour : lightGrey);
-}
-
 juce::Image CPlayerGUI::findImage(int number) const
 {
     for (const auto& image : images)
@@ -95,6 +90,7 @@ void CPlayerGUI::loadLayout()
     for (int i = getNumChildComponents(); --i >= 0;)
         removeChildComponent(i);
     clearWidgets();
+    colourOfLayout = juce::Colour(instrument != nullptr ? instrument->settings.playerColour : lightGrey);
     if (instrument == nullptr)
         return;
 

@@ -70,8 +70,10 @@ public:
     // and forgets the layout's images.
     void clearWidgets();
 
-    // The instrument's background colour (light grey without an instrument).
-    juce::Colour playerColour() const;
+    // The instrument's background colour as the last loadLayout read it (light
+    // grey before that or without an instrument). Kept, not read live, because
+    // paint runs while a load may rewrite the instrument's settings.
+    juce::Colour playerColour() const { return colourOfLayout; }
 
     // Adds the choices of the combo box's control id (property "2") to it,
     // with item ids 1, 2, 3 ...; a box of any other id gets none.
@@ -108,5 +110,7 @@ public:
     std::function<void(const juce::String& title, const juce::String& message)> showMessage;
 
 private:
+    juce::Colour colourOfLayout { 0xffd3d3d3 };
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(CPlayerGUI)
 };
