@@ -23,14 +23,14 @@ TEST_F(EditorConcurrency, TheWindowWorksWhileTheAudioAndLoadingThreadsRun)
     library = std::make_unique<TestLibrary>();
     for (int k = 0; k < 3; ++k)
     {
-        InstrumentSpec spec;
-        spec.name = "Stress " + std::to_string(k);
-        spec.groups = k + 2;
-        spec.zonesPerGroup = 6;
-        spec.framesPerZone = 2000;
-        spec.streaming = k == 1;
-        spec.layoutXml = bindingsLayout;
-        library->add(juce::String(k) + ".zse", spec);
+        InstrumentRecipe recipe;
+        recipe.name = "Stress " + std::to_string(k);
+        recipe.groups = k + 2;
+        recipe.zonesPerGroup = 6;
+        recipe.framesPerZone = 2000;
+        recipe.streaming = k == 1;
+        recipe.layoutXml = bindingsLayout;
+        library->add(juce::String(k) + ".zse", recipe);
     }
     processor = std::make_unique<EditorProcessor>(library->pluginFile());
     processor->setRateAndBufferSizeDetails(44100.0, blockSize);

@@ -37,12 +37,12 @@ void EditorFixture::openLibrary(int instruments, int groups, const std::string& 
     library = std::make_unique<TestLibrary>();
     for (int k = 0; k < instruments; ++k)
     {
-        InstrumentSpec spec;
-        spec.name = "Instrument " + std::to_string(k + 1);
-        spec.groups = groups;
-        spec.layoutXml = layout;
-        spec.groupActivation = 5;  // "Manual": only the window switches groups
-        library->add(juce::String(k) + ".zse", spec);
+        InstrumentRecipe recipe;
+        recipe.name = "Instrument " + std::to_string(k + 1);
+        recipe.groups = groups;
+        recipe.layoutXml = layout;
+        recipe.groupActivation = 5;  // "Manual": only the window switches groups
+        library->add(juce::String(k) + ".zse", recipe);
     }
     processor = std::make_unique<EditorProcessor>(library->pluginFile());
     processor->setRateAndBufferSizeDetails(44100.0, blockSize);

@@ -22,13 +22,13 @@ TEST(ConcurrencyStress, LoadsWhileTheAudioThreadRendersAndTheHostSetsParameters)
     const char* names[] = { "Memory", "Streaming", "Layered" };
     for (int k = 0; k < 3; ++k)
     {
-        InstrumentSpec spec;
-        spec.name = names[k];
-        spec.groups = k + 1;
-        spec.zonesPerGroup = 12;
-        spec.framesPerZone = 3000;
-        spec.streaming = k == 1;
-        library.add(juce::String(k) + ".zse", spec);
+        InstrumentRecipe recipe;
+        recipe.name = names[k];
+        recipe.groups = k + 1;
+        recipe.zonesPerGroup = 12;
+        recipe.framesPerZone = 3000;
+        recipe.streaming = k == 1;
+        library.add(juce::String(k) + ".zse", recipe);
     }
     TestProcessor processor(library.pluginFile());
     processor.setRateAndBufferSizeDetails(44100.0, block);

@@ -16,12 +16,12 @@ juce::StringArray relativePaths(const CZSP& processor, const TestLibrary& librar
     return paths;
 }
 
-InstrumentSpec named(const std::string& name, const std::string& vendor = "Zarvo")
+InstrumentRecipe named(const std::string& name, const std::string& vendor = "Zarvo")
 {
-    InstrumentSpec spec;
-    spec.name = name;
-    spec.vendor = vendor;
-    return spec;
+    InstrumentRecipe recipe;
+    recipe.name = name;
+    recipe.vendor = vendor;
+    return recipe;
 }
 } // namespace
 
@@ -75,7 +75,7 @@ TEST(LibraryScan, NaturalOrderIgnoringCaseWithSubfoldersAndOnlyInstrumentsWithAV
 TEST(LibraryScan, TheFirstInstrumentIsLoadedBeforeConstructionReturns)
 {
     TestLibrary library;
-    InstrumentSpec first = named("First");
+    InstrumentRecipe first = named("First");
     first.groups = 3;
     library.add("1.zse", first);
     library.add("2.zse", named("Second"));

@@ -51,12 +51,12 @@ private:
     bool open = false;
 };
 
-InstrumentSpec named(const std::string& name, uint32_t colour = 0xFF204060)
+InstrumentRecipe named(const std::string& name, uint32_t colour = 0xFF204060)
 {
-    InstrumentSpec spec;
-    spec.name = name;
-    spec.playerColour = colour;
-    return spec;
+    InstrumentRecipe recipe;
+    recipe.name = name;
+    recipe.playerColour = colour;
+    return recipe;
 }
 
 // A library of "First" (loaded at construction), "Second", "Third" and
@@ -69,10 +69,10 @@ protected:
         const char* names[] = { "First", "Second", "Third", "Fourth" };
         for (int k = 0; k < 4; ++k)
         {
-            InstrumentSpec spec = named(names[k], 0xFF000000u | static_cast<uint32_t>(k + 1));
-            spec.groups = 2;
-            spec.zonesPerGroup = 20;
-            files.push_back(library.add(juce::String(k + 1) + ".zse", spec));
+            InstrumentRecipe recipe = named(names[k], 0xFF000000u | static_cast<uint32_t>(k + 1));
+            recipe.groups = 2;
+            recipe.zonesPerGroup = 20;
+            files.push_back(library.add(juce::String(k + 1) + ".zse", recipe));
         }
         processor = std::make_unique<TestProcessor>(library.pluginFile());
     }
@@ -272,7 +272,7 @@ TEST_F(LoadRequests, APipeOrFolderNamedAsAnInstrumentFailsWithoutBlocking)
 
 TEST_F(LoadRequests, DestroyingTheProcessorMidLoadLeaksNoFileAndNeverHangs)
 {
-    InstrumentSpec big = named("Big");
+    InstrumentRecipe big = named("Big");
     big.groups = 4;
     big.zonesPerGroup = 100;
     big.framesPerZone = 4000;
@@ -302,10 +302,10 @@ protected:
     // An instrument in its own folder naming WAVE files that are not beside it.
     juce::File instrumentNaming(std::vector<std::string> samples)
     {
-        InstrumentSpec spec = named("Needs Samples");
-        spec.wavSamples = std::move(samples);
-        spec.zonesPerGroup = static_cast<int>(spec.wavSamples.size());
-        return library.add(library.elsewhere().getChildFile("kit/kit.zse").getFullPathName(), spec);
+        InstrumentRecipe recipe = named("Needs Samples");
+        recipe.wavSamples = std::move(samples);
+        recipe.zonesPerGroup = static_cast<int>(recipe.wavSamples.size());
+        return library.add(library.elsewhere().getChildFile("kit/kit.zse").getFullPathName(), recipe);
     }
     juce::String missingFolder() { return processor->getSettings().getValue("missing folder"); }
 };

@@ -52,9 +52,9 @@ struct Layout
     size_t group(size_t g) const { return name + 601 + 580 * g; }
 };
 
-InstrumentSpec spec(const std::string& name, int groups)
+InstrumentRecipe recipe(const std::string& name, int groups)
 {
-    InstrumentSpec s;
+    InstrumentRecipe s;
     s.name = name;
     s.groups = groups;
     s.zonesPerGroup = 2;
@@ -66,9 +66,9 @@ class State : public ::testing::Test
 protected:
     State()
     {
-        piano = library.add("Piano.zse", spec("Piano", 3));
-        strings = library.add("Strings/Violins.zse", spec("Violins", 2));
-        outside = library.add(library.elsewhere().getChildFile("Organ.zse").getFullPathName(), spec("Organ", 2));
+        piano = library.add("Piano.zse", recipe("Piano", 3));
+        strings = library.add("Strings/Violins.zse", recipe("Violins", 2));
+        outside = library.add(library.elsewhere().getChildFile("Organ.zse").getFullPathName(), recipe("Organ", 2));
         processor = std::make_unique<TestProcessor>(library.pluginFile());
     }
 

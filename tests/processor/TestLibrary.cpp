@@ -25,26 +25,26 @@ juce::File TestLibrary::locate(const juce::String& path) const
     return juce::File::isAbsolutePath(path) ? juce::File(path) : folder().getChildFile(path);
 }
 
-juce::File TestLibrary::add(const juce::String& path, const InstrumentSpec& spec)
+juce::File TestLibrary::add(const juce::String& path, const InstrumentRecipe& recipe)
 {
     InstrumentImage image = newInstrumentImage();
-    image.name = spec.name;
-    image.vendor = spec.vendor;
-    image.settings.playerColour = spec.playerColour;
-    image.settings.diskStreaming = image.settings.diskStreamingStored = spec.streaming ? 1 : 0;
+    image.name = recipe.name;
+    image.vendor = recipe.vendor;
+    image.settings.playerColour = recipe.playerColour;
+    image.settings.diskStreaming = image.settings.diskStreamingStored = recipe.streaming ? 1 : 0;
     image.settings.streamBufferFrames = image.settings.streamBufferFramesStored = 256;
-    image.embedded = spec.wavSamples.empty();
-    if (!spec.layoutXml.empty())
-        image.layoutXml = spec.layoutXml;
-    for (int g = 0; g < spec.groups; ++g)
+    image.embedded = recipe.wavSamples.empty();
+    if (!recipe.layoutXml.empty())
+        image.layoutXml = recipe.layoutXml;
+    for (int g = 0; g < recipe.groups; ++g)
     {
         GroupImage group = newGroupImage("Group " + std::to_string(g + 1));
         group.settings.active = g == 0 ? 1 : 0;
-        group.settings.activation = spec.groupActivation;
-        for (int z = 0; z < spec.zonesPerGroup; ++z)
+        group.settings.activation = recipe.groupActivation;
+        for (int z = 0; z < recipe.zonesPerGroup; ++z)
         {
             ZoneImage zone;
-            auto sound = std::make_shared<MemorySound>(std::vector<float>(static_cast<size_t>(spec.framesPerZone), spec.sampleValue), 1);
+            auto sound = std::make_shared<MemorySound>(std::vector<float>(static_cast<size_t>(recipe.framesPerZone), recipe.sampleValue), 1);
             zone.settings = soundZoneSettings(*sound);
             zone.settings.lowKey = 0;
             zone.settings.highKey = 127;
@@ -57,7 +57,7 @@ juce::File TestLibrary::add(const juce::String& path, const InstrumentSpec& spec
                 zone.sound = sound;
             }
             else
-                zone.sampleName = spec.wavSamples[static_cast<size_t>(z) % spec.wavSamples.size()];
+                zone.sampleName = recipe.wavSamples[static_cast<size_t>(z) % recipe.wavSamples.size()];
             group.zones.push_back(zone);
         }
         image.groups.push_back(group);

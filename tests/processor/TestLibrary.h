@@ -9,7 +9,7 @@
 
 #include <juce_core/juce_core.h>
 
-struct InstrumentSpec
+struct InstrumentRecipe
 {
     std::string name = "Piano";
     std::string vendor = "Zarvo";
@@ -47,7 +47,7 @@ public:
 
     // Writes an instrument at `path`: relative to the library folder, or
     // absolute. Fails the test when it cannot be written.
-    juce::File add(const juce::String& path, const InstrumentSpec& spec = {});
+    juce::File add(const juce::String& path, const InstrumentRecipe& recipe = {});
     // Writes a file of plain bytes there.
     juce::File addBytes(const juce::String& path, const std::vector<uint8_t>& bytes);
 
