@@ -23,18 +23,11 @@ juce::String bytesAsCharacters(const std::string& bytes)
 
 namespace
 {
-struct Markup
+int scanDepth(const juce::String& text, int limit)
 {
-    int deepest = 0;
-    bool instructionInsideElement = false;
-};
-
-Markup scanMarkup(const juce::String& text, int limit)
-{
-    Markup markup;
     auto p = text.getCharPointer();
     int depth = 0;
-    int& deepest = markup.deepest;
+    int deepest = 0;
 
     const auto skipPast = [&p](const char* terminator) {
         const auto length = static_cast<int>(std::strlen(terminator));
@@ -59,10 +52,7 @@ Markup scanMarkup(const juce::String& text, int limit)
         else if (startsWith("<![CDATA["))
             skipPast("]]>");
         else if (startsWith("<?"))
-        {
-            markup.instructionInsideElement = markup.instructionInsideElement || depth > 0;
             skipPast("?>");
-        }
         else if (startsWith("<!"))
             skipPast(">");
         else if (startsWith("</"))
@@ -97,18 +87,33 @@ Markup scanMarkup(const juce::String& text, int limit)
             }
         }
     }
-    return markup;
+    return deepest;
 }
 } // namespace
 
 int nestingDepth(const juce::String& text, int limit)
 {
-    return scanMarkup(text, limit).deepest;
+    return scanDepth(text, limit);
 }
 
-bool hasInstructionInsideElement(const juce::String& text)
+bool hasInstructionAfterProlog(const juce::String& text)
 {
-    return scanMarkup(text, maximumNesting).instructionInsideElement;
+    auto p = text.getCharPointer();
+    const auto startsWith = [&p](const char* prefix) {
+        return juce::CharacterFunctions::compareUpTo(p, juce::CharPointer_ASCII(prefix), static_cast<int>(std::strlen(prefix))) == 0;
+    };
+    for (;;)
+    {
+        p.incrementToEndOfWhitespace();
+        const char* terminator = startsWith("<?") ? "?>" : startsWith("<!--") ? "-->" : nullptr;
+        if (terminator == nullptr)
+            break;
+        const int end = p.indexOf(juce::CharPointer_ASCII(terminator));
+        if (end < 0)
+            return true;
+        p += end + static_cast<int>(std::strlen(terminator));
+    }
+    return p.indexOf(juce::CharPointer_ASCII("<?")) >= 0;
 }
 
 std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::String& error)
@@ -120,16 +125,14 @@ std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::St
         return nullptr;
     }
     const juce::String text = bytesAsCharacters(layoutBytes);
-    const Markup markup = scanMarkup(text, maximumNesting);
-    if (markup.deepest > maximumNesting)
+    if (scanDepth(text, maximumNesting) > maximumNesting)
     {
         error = "The layout's elements nest more than " + juce::String(maximumNesting) + " deep.";
         return nullptr;
     }
-    // JUCE's parser never gets past text that follows such an instruction.
-    if (markup.instructionInsideElement)
+    if (hasInstructionAfterProlog(text))
     {
-        error = "The layout holds a processing instruction (<?...?>) inside an element.";
+        error = "The layout holds a processing instruction (<?...?>) after its start.";
         return nullptr;
     }
     juce::XmlDocument document(text);

@@ -25,10 +25,12 @@ juce::String bytesAsCharacters(const std::string& bytes);
 // would find. Counting stops once it passes limit.
 int nestingDepth(const juce::String& text, int limit);
 
-// True when a processing instruction (<?...?>) stands inside an element,
-// counted as nestingDepth counts; the text is then refused, as JUCE's parser
-// would loop on it for ever when text follows.
-bool hasInstructionInsideElement(const juce::String& text);
+// True when "<?" appears anywhere after the prolog (the leading white space,
+// processing instructions and comments). JUCE's parser loops for ever on a
+// processing instruction followed by text inside an element, and where it
+// stands depends on how the parser reads broken markup (an unterminated
+// quote, a stray bracket); so any later "<?" is refused, quoted or not.
+bool hasInstructionAfterProlog(const juce::String& text);
 
 // The document element of the layout, or null with the reason in error.
 std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::String& error);
