@@ -136,9 +136,7 @@ void CZSPGUI::runMomentaryNote(juce::Button& button)
 
 void CZSPGUI::handleNoteOn(juce::MidiKeyboardState*, int midiChannel, int midiNoteNumber, float velocity)
 {
-    // The audio thread feeds the host's notes into the same state; those are
-    // already on their way to the engine.
-    if (!juce::MessageManager::existsAndIsCurrentThread() || showingNoteOnly)
+    if (showingNoteOnly)
         return;
     postNote(true, ControlBindings::keyboardChannel(midiChannel), midiNoteNumber,
              ControlBindings::keyboardVelocity(velocity));
@@ -146,7 +144,7 @@ void CZSPGUI::handleNoteOn(juce::MidiKeyboardState*, int midiChannel, int midiNo
 
 void CZSPGUI::handleNoteOff(juce::MidiKeyboardState*, int midiChannel, int midiNoteNumber, float)
 {
-    if (!juce::MessageManager::existsAndIsCurrentThread() || showingNoteOnly)
+    if (showingNoteOnly)
         return;
     postNote(false, ControlBindings::keyboardChannel(midiChannel), midiNoteNumber, 0);
 }

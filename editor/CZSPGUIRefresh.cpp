@@ -171,6 +171,14 @@ void CZSPGUI::mirrorEvent(const CMidiEventQueue::Event& event)
         }
     }
 
+    // The host's notes (and its all-notes-off) show on the keyboards; they
+    // already reach the engine, so the keyboards' listener must not post them.
+    if (status >= 0x80 && status <= 0xBF)
+    {
+        const juce::ScopedValueSetter<bool> showOnly(showingNoteOnly, true);
+        player->keyboardState.processNextMidiEvent(juce::MidiMessage(status, data1, data2));
+    }
+
     for (auto* knob : player->sliders)
     {
         const int id = static_cast<int>(controlIdOf(*knob));

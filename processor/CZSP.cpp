@@ -155,6 +155,7 @@ void CZSP::releaseResources()
 void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
 {
     juce::ScopedNoDenormals noDenormals;
+    instrument.beginBlock();
 
     const bool offline = isNonRealtime();
     const bool mirror = !offline && noteMirroring.load(std::memory_order_relaxed);
@@ -164,11 +165,6 @@ void CZSP::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi
         applyEditorEdits();
         releaseVoicesIfRequested();
     }
-
-    // Under the keyboard state's own lock, as the window's keyboards change
-    // it on the message thread meanwhile; no event is added to the buffer.
-    if (mirror)
-        keyboardState.processNextMidiBuffer(midiMessages, 0, buffer.getNumSamples(), false);
 
     for (const auto event : midiMessages)
     {

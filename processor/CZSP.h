@@ -25,7 +25,8 @@
 //   while processing is suspended). It alone renders and changes voices; at
 //   the start of each block it applies the host's parameter changes and
 //   publishes the parameter values. Writes meterPeaks, the mirrored-event
-//   queue, keyboardState, the engine's render state.
+//   queue, the engine's render state; never keyboardState, whose locks and
+//   listeners belong to the message thread.
 // - Any host thread, the audio thread included: setParameter, getParameter,
 //   getParameterText (atomics only, never a lock), reset (a request the
 //   audio thread carries out at its next block), the program calls and
@@ -181,7 +182,8 @@ public:
     // Raised by the audio thread, read and set back to 0 by the editor.
     std::array<std::atomic<float>, meterCount> meterPeaks {};
 
-    // Notes of the host's MIDI while mirroring is on, for the editor's keyboards.
+    // What the editor's keyboards show: their own notes and, fed by the
+    // editor from the mirrored events, the host's. Message thread only.
     juce::MidiKeyboardState keyboardState;
 
 protected:

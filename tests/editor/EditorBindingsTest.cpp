@@ -1,8 +1,6 @@
 // The controls of a layout, moved the way the user moves them, and what
 // reaches the engine.
 
-#include <thread>
-
 #include "EditorFixture.h"
 
 namespace
@@ -212,14 +210,25 @@ TEST_F(Bindings, KeyboardClicksPostTheirNotesOnce)
     EXPECT_EQ(off.data2, 0);
 }
 
-TEST_F(Bindings, KeyboardNotesFromAnotherThreadAreNotSentBack)
+TEST_F(Bindings, HostNotesShowOnTheKeyboardsWithoutBeingSentBack)
 {
     openLibrary(1, 1);
     openEditor();
+    juce::MidiBuffer midi;
+    midi.addEvent(juce::MidiMessage::noteOn(2, 50, juce::uint8 { 90 }), 0);
+    runBlock(midi);
+    EXPECT_FALSE(player().keyboardState.isNoteOn(2, 50));  // not from the audio thread
     takeEvents();
-    std::thread audio([&] { player().keyboardState.noteOn(1, 50, 1.0f); });
-    audio.join();
+    tick();
+    EXPECT_TRUE(player().keyboardState.isNoteOn(2, 50));
     EXPECT_TRUE(takeEvents().empty());
-    EXPECT_TRUE(player().keyboardState.isNoteOn(1, 50));
+
+    juce::MidiBuffer allOff;
+    allOff.addEvent(juce::MidiMessage::allNotesOff(2), 0);
+    runBlock(allOff);
+    takeEvents();
+    tick();
+    EXPECT_FALSE(player().keyboardState.isNoteOn(2, 50));
+    EXPECT_TRUE(takeEvents().empty());
 }
 } // namespace
