@@ -86,6 +86,10 @@ public:
     void setSampleRate(float rate);
 
     // Note handling and the block loop.
+    // Called by the audio thread at the start of a host's block, before
+    // anything of the block changes voices (the thread may differ from the
+    // last block's).
+    void beginBlock() { rendering.claim(); }
     void postEvent(int status, int channel, int data1, int data2, int samplePosition);
     // Renders the block run by run: from each sample where events are due to
     // the next, the instrument's values for every sample, then every sounding

@@ -28,6 +28,12 @@ void ZRenderingThread::leave() noexcept
     inside.store(std::thread::id(), std::memory_order_release);
 }
 
+void ZRenderingThread::claim() noexcept
+{
+    ZSP_THREAD_CHECK(noOtherIsRendering(), "a block started while another thread renders");
+    renderer.store(std::this_thread::get_id(), std::memory_order_relaxed);
+}
+
 bool ZRenderingThread::isRendererOrNone() const noexcept
 {
     const std::thread::id last = renderer.load(std::memory_order_relaxed);

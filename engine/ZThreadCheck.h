@@ -18,6 +18,10 @@ public:
     // thread entering while one renders fails the check.
     void enter() noexcept;
     void leave() noexcept;
+    // The start of a host's block, before the changes it brings reach the
+    // voices: hosts may move their audio thread, and the thread that starts a
+    // block renders from then on.
+    void claim() noexcept;
 
     // True on the thread that rendered last, and before any block was rendered.
     bool isRendererOrNone() const noexcept;

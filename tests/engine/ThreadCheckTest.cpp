@@ -82,6 +82,24 @@ TEST(ThreadCheck, AVoiceChangedOffTheAudioThreadIsReported)
     EXPECT_EQ(failures, 1);
 }
 
+TEST(ThreadCheck, AHostThatMovesItsAudioThreadMayChangeVoicesBeforeTheBlockRenders)
+{
+    CountingFailures counting;
+    EngineFixture f;
+    f.addConstantZone(f.defaultGroup(), 0.5f);
+    f.noteOn(60);
+    f.render(8);
+    ZVoice& voice = *f.instrument.voices[0];
+    onOtherThread([&] {
+        f.instrument.beginBlock();
+        voice.release();  // what a parameter change at the block's start may do
+        f.render(8);
+    });
+    EXPECT_EQ(failures, 0);
+    voice.kill();  // the old thread is no longer the renderer
+    EXPECT_EQ(failures, 1);
+}
+
 TEST(ThreadCheck, ASecondThreadEnteringTheBlockLoopIsReported)
 {
     CountingFailures counting;
