@@ -1,4 +1,5 @@
 // zsp-hostcheck <plugin> [--rate HZ] [--block FRAMES] [--note KEY] [--velocity V]
+//               [--editor SECONDS]
 //
 // Loads a built plugin (".vst3" bundle, ".lv2" bundle folder, VST 2 ".so" or
 // LV2 URI) through JUCE's hosting classes, prints what a host sees and checks
@@ -10,11 +11,15 @@
 //   sound       one note on that program sounds                         (exit 5)
 //   state       the state saved there, restored into a fresh instance,
 //               plays the same note bit for bit                         (exit 6)
+//   editor      with --editor: the plugin's window open for SECONDS (a
+//               display needed) while an audio thread plays chords at the
+//               real-time pace, programs switch and a parameter moves  (exit 7)
 // Prints "OK" and exits with 0 only when every check passed; 1 when the plugin
 // cannot be loaded, 64 on a bad command line.
 
 #include <cstdio>
 
+#include "EditorCheck.h"
 #include "IdentityReport.h"
 #include "NoteRender.h"
 #include "PluginLoader.h"
@@ -34,6 +39,7 @@ struct Options
     double sampleRate = 44100.0;
     int blockSize = 512;
     NoteRequest note;
+    int editorSeconds = 0;
 };
 
 bool parse(const juce::StringArray& args, Options& options)
@@ -50,6 +56,8 @@ bool parse(const juce::StringArray& args, Options& options)
             options.note.note = args[++i].getIntValue();
         else if (arg == "--velocity" && hasValue)
             options.note.velocity = args[++i].getIntValue();
+        else if (arg == "--editor" && hasValue)
+            options.editorSeconds = args[++i].getIntValue();
         else if (!arg.startsWith("--") && options.location.isEmpty())
             options.location = arg;
         else
@@ -57,7 +65,8 @@ bool parse(const juce::StringArray& args, Options& options)
     }
     return options.location.isNotEmpty() && options.sampleRate > 0.0 && options.blockSize > 0
            && options.blockSize <= 65536 && juce::isPositiveAndBelow(options.note.note, 128)
-           && juce::isPositiveAndBelow(options.note.velocity - 1, 127);
+           && juce::isPositiveAndBelow(options.note.velocity - 1, 127)
+           && juce::isPositiveAndBelow(options.editorSeconds, 3601);
 }
 
 // A check that failed: the message goes to standard error, the status is the
@@ -292,6 +301,10 @@ int run(const Options& options)
     if (!checkRestoredState(formats, loaded.description, options, state, played, error))
         return failed(6, "the restored state does not play the same: " + error);
 
+    if (options.editorSeconds > 0 && !runWithEditorOpen(plugin, options.sampleRate, options.blockSize,
+                                                        options.editorSeconds, error))
+        return failed(7, "with the editor open: " + error);
+
     std::printf("OK\n");
     return 0;
 }
@@ -307,10 +320,12 @@ int main(int argc, char* argv[])
     if (!parse(args, options))
     {
         std::fprintf(stderr, "usage: zsp-hostcheck <plugin.vst3|plugin.lv2|plugin.so|LV2 URI> [--rate HZ] "
-                             "[--block FRAMES] [--note KEY] [--velocity 1-127]\n");
+                             "[--block FRAMES] [--note KEY] [--velocity 1-127] [--editor SECONDS]\n");
         return 64;
     }
 
+    if (options.editorSeconds > 0)
+        prepareDisplayForEditors();
     juce::ScopedJuceInitialiser_GUI messageManager;
     const int result = run(options);
     std::fflush(stdout);
