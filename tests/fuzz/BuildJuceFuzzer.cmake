@@ -1,6 +1,9 @@
-# cmake -DSOURCE=<this folder> -DBINARY=<build folder> -DCOMPILER=<clang++>
-#       [-DGENERATOR=<generator>] [-DLAUNCHER=<ccache>] -P BuildFuzzer.cmake
-# Configures the fuzzer project once, brings it up to date and writes its seeds.
+# cmake -DSOURCE=<fuzzer project> -DBINARY=<build folder> -DCOMPILER=<clang++>
+#       -DTARGET=<fuzzer> -DSEED_VARIABLE=<variable> [-DGENERATOR=<generator>]
+#       [-DLAUNCHER=<ccache>] -P BuildJuceFuzzer.cmake
+# Configures a fuzzer project that builds on JUCE once, brings it up to date
+# and has the fuzzer write its seeds (started with SEED_VARIABLE set to the
+# seeds folder, it writes them and ends).
 if(NOT EXISTS ${BINARY}/CMakeCache.txt)
     set(extraArgs)
     if(GENERATOR)
@@ -16,17 +19,18 @@ if(NOT EXISTS ${BINARY}/CMakeCache.txt)
                     RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
         file(REMOVE ${BINARY}/CMakeCache.txt)
-        message(FATAL_ERROR "configuring the processor fuzzer failed")
+        message(FATAL_ERROR "configuring ${TARGET} failed")
     endif()
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY} -j2 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-    message(FATAL_ERROR "building the processor fuzzer failed")
+    message(FATAL_ERROR "building ${TARGET} failed")
 endif()
 file(MAKE_DIRECTORY ${BINARY}/corpus ${BINARY}/seeds)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${BINARY} ZSP_WRITE_STATE_SEEDS=${BINARY}/seeds
-                        ${BINARY}/fuzzProcessorState_artefacts/RelWithDebInfo/fuzzProcessorState
+# HOME: a player's settings file stays in the build.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${BINARY} ${SEED_VARIABLE}=${BINARY}/seeds
+                        ${BINARY}/${TARGET}_artefacts/RelWithDebInfo/${TARGET}
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-    message(FATAL_ERROR "writing the processor fuzzer's seeds failed")
+    message(FATAL_ERROR "writing the seeds of ${TARGET} failed")
 endif()

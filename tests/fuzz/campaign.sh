@@ -67,17 +67,16 @@ buildTargets() {
     # The sound-file and instrument-file readers.
     cmake -DSOURCE="$repo/tests/files/fuzz" -DBINARY="$build/files" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
         -P "$repo/tests/files/fuzz/BuildFuzzers.cmake"
-    # Every other fuzz project in tests/<part>/fuzz with a build script of its
-    # own (the state restore, the player layout when it is there); one that
-    # does not build is left out of the campaign.
-    local script folder part
-    for script in "$repo"/tests/*/fuzz/BuildFuzzer.cmake; do
-        [ -e "$script" ] || continue
-        folder=$(dirname "$script")
-        part=$(basename "$(dirname "$folder")")
-        [ "$part" = files ] && continue
-        cmake -DSOURCE="$folder" -DBINARY="$build/$part" -DCOMPILER="$clangxx" -DGENERATOR=Ninja "${launcher[@]}" \
-            -P "$script" || echo "campaign: the fuzzer in $folder did not build; left out" >&2
+    # The fuzzers that build on JUCE, each a project in tests/<part>/fuzz (the
+    # state restore, the player layout); one that does not build is left out
+    # of the campaign.
+    local entry part target variable
+    for entry in processor:fuzzProcessorState:ZSP_WRITE_STATE_SEEDS editor:fuzzPlayerLayout:ZSP_WRITE_LAYOUT_SEEDS; do
+        IFS=: read -r part target variable <<< "$entry"
+        [ -f "$repo/tests/$part/fuzz/CMakeLists.txt" ] || continue
+        cmake -DSOURCE="$repo/tests/$part/fuzz" -DBINARY="$build/$part" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
+            "${launcher[@]}" -DTARGET="$target" -DSEED_VARIABLE="$variable" -P "$here/BuildJuceFuzzer.cmake" \
+            || echo "campaign: $target did not build; left out" >&2
     done
 }
 
@@ -85,7 +84,7 @@ buildTargets() {
 extraSeeds() {
     local seeds
     case $1 in
-        ProcessorState) seeds=$(dirname "$(binaryOf ProcessorState)")/../../seeds ;;
+        ProcessorState | PlayerLayout) seeds=$(dirname "$(binaryOf "$1")")/../../seeds ;;
         *) return 0 ;;
     esac
     [ -d "$seeds" ] && echo "$seeds"
