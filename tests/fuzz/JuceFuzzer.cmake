@@ -6,27 +6,22 @@
 # for 8 seconds with a fixed seed from the tree's corpus and its own; and, once
 # findings are kept in tests/fuzz/regressions/<corpus>, <name>.Regressions
 # replays them.
-find_program(ZSP_JUCE_FUZZ_CLANGXX NAMES clang++ clang++-16 clang++-15 clang++-14)
-find_program(ZSP_CCACHE ccache)
+include(${CMAKE_CURRENT_LIST_DIR}/FuzzTools.cmake)
 
 function(zsp_add_juce_fuzzer)
     cmake_parse_arguments(PARSE_ARGV 0 FUZZ "" "TEST;TARGET;CORPUS;SEED_VARIABLE" "ARGS")
-    if(NOT ZSP_JUCE_FUZZ_CLANGXX)
+    if(NOT ZSP_FUZZ_CLANGXX)
         return()
     endif()
     set(fuzzBuild ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
     set(program ${fuzzBuild}/${FUZZ_TARGET}_artefacts/RelWithDebInfo/${FUZZ_TARGET})
     set(fuzzTree ${PROJECT_SOURCE_DIR}/tests/fuzz)
     set(fixture ${FUZZ_TARGET}_built)
-    set(launcher)
-    if(ZSP_CCACHE)
-        set(launcher -DLAUNCHER=${ZSP_CCACHE})
-    endif()
     add_test(NAME ${FUZZ_TEST}Build
              COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR}/fuzz -DBINARY=${fuzzBuild}
-                     -DCOMPILER=${ZSP_JUCE_FUZZ_CLANGXX} -DGENERATOR=${CMAKE_GENERATOR} ${launcher}
+                     -DCOMPILER=${ZSP_FUZZ_CLANGXX} -DGENERATOR=${CMAKE_GENERATOR} ${ZSP_FUZZ_LAUNCHER}
                      -DTARGET=${FUZZ_TARGET} -DSEED_VARIABLE=${FUZZ_SEED_VARIABLE}
-                     -P ${fuzzTree}/BuildJuceFuzzer.cmake)
+                     -P ${fuzzTree}/BuildFuzzProject.cmake)
     set_tests_properties(${FUZZ_TEST}Build PROPERTIES FIXTURES_SETUP ${fixture} TIMEOUT 1800 LABELS fuzz
                          RESOURCE_LOCK zsp_fuzz_build)
     add_test(NAME ${FUZZ_TEST}

@@ -66,7 +66,7 @@ buildTargets() {
     mkdir -p "$build"
     # The sound-file and instrument-file readers.
     cmake -DSOURCE="$repo/tests/files/fuzz" -DBINARY="$build/files" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
-        -P "$repo/tests/files/fuzz/BuildFuzzers.cmake"
+        "${launcher[@]}" -P "$here/BuildFuzzProject.cmake"
     # The fuzzers that build on JUCE, each a project in tests/<part>/fuzz (the
     # state restore, the player layout); one that does not build is left out
     # of the campaign.
@@ -75,7 +75,7 @@ buildTargets() {
         IFS=: read -r part target variable <<< "$entry"
         [ -f "$repo/tests/$part/fuzz/CMakeLists.txt" ] || continue
         cmake -DSOURCE="$repo/tests/$part/fuzz" -DBINARY="$build/$part" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
-            "${launcher[@]}" -DTARGET="$target" -DSEED_VARIABLE="$variable" -P "$here/BuildJuceFuzzer.cmake" \
+            "${launcher[@]}" -DTARGET="$target" -DSEED_VARIABLE="$variable" -P "$here/BuildFuzzProject.cmake" \
             || echo "campaign: $target did not build; left out" >&2
     done
 }
