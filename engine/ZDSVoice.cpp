@@ -219,7 +219,7 @@ void ZDSVoice::renderStreamRun(ZVoiceRun& run)
         else
             ZVoice::readInterpolated(x, left, right);
         advanceStream();
-    });
+    }, voicestep::NoSettledStretch {});
 }
 
 void ZDSVoice::advanceStream()

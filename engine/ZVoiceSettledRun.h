@@ -1,0 +1,135 @@
+#pragma once
+// The settled stretch of a held note: the samples of a run over which
+// nothing but the position changes. The envelope sits at a level its step
+// leaves as it is (the sustain, or a release too slow to move it), the gains
+// have reached their targets, and neither glide, bend nor LFO moves the
+// pitch, so the increment stays the same. Every such sample is renderFrame's
+// with those steps left out: the same interpolation expression, the same
+// products in the same order (the frame by the level, by the gain, then by
+// the instrument's gain of that sample as it is added into the output), and
+// the position advanced by one double addition a sample. The values are the
+// same ones the steps would have given, so the output is the same to the bit.
+//
+// The stretch stops before any sample that needs more than that: a read that
+// reaches past the first or last full four frames of the sound (clamped
+// there), and the sample whose advance ends the voice. A sample whose advance
+// wraps the loop or leaves the readable frames is rendered and ends the
+// stretch, so the caller looks again at the position it wrapped to.
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/SampleFrames.h"
+#include "engine/Settings.h"
+#include "engine/ZVoiceSteps.h"
+
+namespace voicestep
+{
+// True when one envelope step, outside the attack, leaves `level` as it is
+// (and does not end the voice): every later step does the same.
+inline bool levelSettled(float level, bool releasing, bool fast, const EnvelopeRates& rates)
+{
+    float next = level;
+    bool attacking = false;
+    return !stepEnvelope(next, releasing, fast, attacking, rates)
+        && std::bit_cast<uint32_t>(next) == std::bit_cast<uint32_t>(level);
+}
+
+// True when approach(value, target) gives the target: from then on it stays.
+inline bool gainSettled(double value, double target) { return std::fabs(value - target) < gainStep; }
+
+// What stays fixed over a settled stretch, and where it renders to.
+struct SettledStretch
+{
+    float level;
+    float gainLeft, gainRight;  // the smoothed gains at their targets, as renderFrame applies them
+    double increment;
+    bool looping;
+    double loopStart, loopEnd, endFrame;
+    // Positions below this advance without a wrap and without ending the voice.
+    double limit;
+    int end;  // the run's length
+    const float* leftGain;
+    const float* rightGain;
+    float* outFirst;
+    float* outSecond;
+};
+
+// The settled stretch of a voice type that renders every sample in full.
+struct NoSettledStretch
+{
+};
+
+// The frame at `at`, for a position whose four frames lie inside the sound:
+// a whole position reads its frame, any other interpolates around it.
+template <Interpolation kind, typename Sample, bool isMono>
+inline void readInside(const Sample* values, double at, float& left, float& right)
+{
+    const int64_t i = static_cast<int64_t>(at);
+    const double fraction = at - static_cast<double>(i);
+    const size_t from = static_cast<size_t>(i - 1);
+    if (fraction == 0.0)
+    {
+        decodeFrame(values, from + 1, isMono, left, right);
+        return;
+    }
+    float l0, r0, l1, r1, l2, r2, l3, r3;
+    decodeFrame(values, from, isMono, l0, r0);
+    decodeFrame(values, from + 1, isMono, l1, r1);
+    decodeFrame(values, from + 2, isMono, l2, r2);
+    decodeFrame(values, from + 3, isMono, l3, r3);
+    const float f = static_cast<float>(fraction);
+    left = interpolate<kind>(f, l0, l1, l2, l3);
+    right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
+}
+
+// Renders the settled stretch of sample memory `values` (of `frames` frames)
+// from sample k and position `at`; returns the sample it stopped before (k
+// when the position is not inside the readable frames) and leaves `at` there.
+template <Interpolation kind, typename Sample, bool isMono>
+int renderSettled(const Sample* values, int64_t frames, const SettledStretch& s, double& at, int k)
+{
+    // Inside: frames i - 1 .. i + 2 of i = (int64_t) at lie in the sound.
+    const double insideEnd = static_cast<double>(frames - 2);
+    const double limit = std::min(s.limit, insideEnd);
+    const double increment = s.increment;
+    if (!(at >= 1.0 && at < limit && increment >= 0.0))
+        return k;
+    // In locals, where the stores into the outputs cannot disturb them.
+    const float level = s.level, gainLeft = s.gainLeft, gainRight = s.gainRight;
+    const float* const leftGain = s.leftGain;
+    const float* const rightGain = s.rightGain;
+    float* const outFirst = s.outFirst;
+    float* const outSecond = s.outSecond;
+    const int end = s.end;
+    double x = at;
+    for (; k < end; ++k)
+    {
+        float left, right;
+        readInside<kind, Sample, isMono>(values, x, left, right);
+        left *= level;
+        right *= level;
+        left *= gainLeft;
+        right *= gainRight;
+        double next = x + increment;
+        if (!(next < limit))
+        {
+            if (s.looping && next >= s.loopEnd)
+                next = s.loopStart + (next - s.loopEnd);
+            if (!(next < s.endFrame))
+                break;  // this sample ends the voice: renderFrame's steps finish it
+            outFirst[k] += left * leftGain[k];
+            outSecond[k] += right * rightGain[k];
+            at = next;
+            return k + 1;
+        }
+        outFirst[k] += left * leftGain[k];
+        outSecond[k] += right * rightGain[k];
+        x = next;
+    }
+    at = x;
+    return k;
+}
+} // namespace voicestep
