@@ -23,6 +23,7 @@
 
 #include "engine/SampleFrames.h"
 #include "engine/Settings.h"
+#include "engine/ZVoiceFourSamples.h"
 #include "engine/ZVoiceSteps.h"
 
 namespace voicestep
@@ -104,9 +105,18 @@ int renderSettled(const Sample* values, int64_t frames, const SettledStretch& s,
     float* const outFirst = s.outFirst;
     float* const outSecond = s.outSecond;
     const int end = s.end;
+#if defined(ZSP_VOICE_FOUR_SAMPLES)
+    const double fourLimit = std::min(limit, 2147483647.0);
+#endif
     double x = at;
-    for (; k < end; ++k)
+    while (k < end)
     {
+#if defined(ZSP_VOICE_FOUR_SAMPLES)
+        k = renderFourSamples<kind, Sample, isMono>(values, fourLimit, increment, level, gainLeft, gainRight, leftGain,
+                                                    rightGain, outFirst, outSecond, k, end, x);
+        if (k == end)
+            break;
+#endif
         float left, right;
         readInside<kind, Sample, isMono>(values, x, left, right);
         left *= level;
@@ -128,6 +138,7 @@ int renderSettled(const Sample* values, int64_t frames, const SettledStretch& s,
         outFirst[k] += left * leftGain[k];
         outSecond[k] += right * rightGain[k];
         x = next;
+        ++k;
     }
     at = x;
     return k;
