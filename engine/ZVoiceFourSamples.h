@@ -145,6 +145,7 @@ int renderFourSamples(const Sample* values, double limit, double increment, floa
                       float* outSecond, int k, int end, double& at)
 {
     double x = at;
+    const Floats4 levels(level), leftGains(gainLeft), rightGains(gainRight);
     for (; k + 4 <= end; k += 4)
     {
         const double x1 = x + increment;
@@ -170,10 +171,10 @@ int renderFourSamples(const Sample* values, double limit, double increment, floa
         };
         Floats4 left = read(t.left);
         Floats4 right = isMono ? left : read(t.right);
-        left = left * level;
-        right = right * level;
-        left = left * gainLeft;
-        right = right * gainRight;
+        left = left * levels;
+        right = right * levels;
+        left = left * leftGains;
+        right = right * rightGains;
         _mm_storeu_ps(outFirst + k, _mm_add_ps(_mm_loadu_ps(outFirst + k), _mm_mul_ps(left.v, _mm_loadu_ps(leftGain + k))));
         _mm_storeu_ps(outSecond + k,
                       _mm_add_ps(_mm_loadu_ps(outSecond + k), _mm_mul_ps(right.v, _mm_loadu_ps(rightGain + k))));
