@@ -135,16 +135,18 @@ inline void loadTaps<float, false>(const float* values, const int64_t from[4], T
 }
 
 // Renders groups of four samples from sample k while all four advance below
-// `limit`; returns the sample it stopped before, with the position there.
-// Positions from 1 up to `limit`, which lies below 2^31 (the fractions are
-// taken with 32-bit truncation, the same as the 64-bit one there). The
-// fraction of a position from 1 on is 0 exactly when its float is.
-template <Interpolation kind, typename Sample, bool isMono>
-int renderFourSamples(const Sample* values, double limit, double increment, float level, float gainLeft,
-                      float gainRight, const float* leftGain, const float* rightGain, float* outFirst,
-                      float* outSecond, int k, int end, double& at)
+// `limit` (and, with ownRead, read below `readLimit`, see renderSettled);
+// returns the sample it stopped before, with the positions there. Reads from
+// position base + 1 up to a limit below 2^31 (the fractions are taken with
+// 32-bit truncation, the same as the 64-bit one there). The fraction of a
+// position from 1 on is 0 exactly when its float is.
+template <Interpolation kind, typename Sample, bool isMono, bool ownRead>
+int renderFourSamples(const Sample* values, int64_t base, double limit, double readLimit, double increment,
+                      float level, float gainLeft, float gainRight, const float* leftGain, const float* rightGain,
+                      float* outFirst, float* outSecond, int k, int end, double& at, double& read)
 {
     double x = at;
+    double r = read;
     const Floats4 levels(level), leftGains(gainLeft), rightGains(gainRight);
     for (; k + 4 <= end; k += 4)
     {
@@ -154,23 +156,34 @@ int renderFourSamples(const Sample* values, double limit, double increment, floa
         const double x4 = x3 + increment;
         if (!(x4 < limit))
             break;
-        const __m128d p01 = _mm_set_pd(x1, x);
-        const __m128d p23 = _mm_set_pd(x3, x2);
+        double r1 = x1, r2 = x2, r3 = x3, r4 = x4;
+        if constexpr (ownRead)
+        {
+            r1 = r + increment;
+            r2 = r1 + increment;
+            r3 = r2 + increment;
+            r4 = r3 + increment;
+            if (!(r4 < readLimit))
+                break;
+        }
+        const double r0 = ownRead ? r : x;
+        const __m128d p01 = _mm_set_pd(r1, r0);
+        const __m128d p23 = _mm_set_pd(r3, r2);
         const __m128d f01 = _mm_sub_pd(p01, _mm_cvtepi32_pd(_mm_cvttpd_epi32(p01)));
         const __m128d f23 = _mm_sub_pd(p23, _mm_cvtepi32_pd(_mm_cvttpd_epi32(p23)));
-        const int64_t from[4] = { static_cast<int64_t>(x) - 1, static_cast<int64_t>(x1) - 1,
-                                  static_cast<int64_t>(x2) - 1, static_cast<int64_t>(x3) - 1 };
+        const int64_t from[4] = { static_cast<int64_t>(r0) - 1 - base, static_cast<int64_t>(r1) - 1 - base,
+                                  static_cast<int64_t>(r2) - 1 - base, static_cast<int64_t>(r3) - 1 - base };
         const Floats4 f = _mm_movelh_ps(_mm_cvtpd_ps(f01), _mm_cvtpd_ps(f23));
         Taps t;
         loadTaps<Sample, isMono>(values, from, t);
         // A whole position reads its frame: frame i, as it converts alone.
         const __m128 whole = _mm_cmpeq_ps(f.v, _mm_setzero_ps());
-        auto read = [&](const __m128 taps[4]) {
+        auto interpolated = [&](const __m128 taps[4]) {
             const Floats4 between = interpolate<kind, Floats4>(f, taps[0], taps[1], taps[2], taps[3]);
             return Floats4(_mm_or_ps(_mm_and_ps(whole, taps[1]), _mm_andnot_ps(whole, between.v)));
         };
-        Floats4 left = read(t.left);
-        Floats4 right = isMono ? left : read(t.right);
+        Floats4 left = interpolated(t.left);
+        Floats4 right = isMono ? left : interpolated(t.right);
         left = left * levels;
         right = right * levels;
         left = left * leftGains;
@@ -179,8 +192,11 @@ int renderFourSamples(const Sample* values, double limit, double increment, floa
         _mm_storeu_ps(outSecond + k,
                       _mm_add_ps(_mm_loadu_ps(outSecond + k), _mm_mul_ps(right.v, _mm_loadu_ps(rightGain + k))));
         x = x4;
+        r = r4;
     }
     at = x;
+    if constexpr (ownRead)
+        read = r;
     return k;
 }
 } // namespace voicestep

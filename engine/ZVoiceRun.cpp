@@ -115,7 +115,7 @@ void ZVoice::renderMemoryRun(ZVoiceRun& run)
     auto read = [&](double at, float& left, float& right) {
         // All four frames inside the sound: no clamping to do.
         if (at >= 1.0 && at < insideEnd)
-            return voicestep::readInside<kind, Sample, isMono>(values, at, left, right);
+            return voicestep::readInside<kind, Sample, isMono>(values, 0, at, left, right);
         if (!(at >= 0.0 && at < largestReadablePosition))
             return;
         const int64_t i = static_cast<int64_t>(at);
@@ -135,7 +135,8 @@ void ZVoice::renderMemoryRun(ZVoiceRun& run)
         left = interpolate<kind>(f, l0, l1, l2, l3);
         right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
     };
+    const voicestep::ReadWindow<Sample> window { values, 0, frames };
     renderRunLoop(run, read, [&](const voicestep::SettledStretch& stretch, double& at, int k) {
-        return voicestep::renderSettled<kind, Sample, isMono>(values, frames, stretch, at, k);
+        return voicestep::renderSettled<kind, Sample, isMono, false>(window, stretch, at, at, k);
     });
 }

@@ -63,14 +63,25 @@ struct NoSettledStretch
 {
 };
 
-// The frame at `at`, for a position whose four frames lie inside the sound:
-// a whole position reads its frame, any other interpolates around it.
+// Where a settled stretch reads: `values` holds `frames` frames, the first
+// of them the frame at position `base`.
+template <typename Sample>
+struct ReadWindow
+{
+    const Sample* values;
+    int64_t base;
+    int64_t frames;
+};
+
+// The frame at position `at`, for a position whose four frames lie inside
+// the window: a whole position reads its frame, any other interpolates
+// around it.
 template <Interpolation kind, typename Sample, bool isMono>
-inline void readInside(const Sample* values, double at, float& left, float& right)
+inline void readInside(const Sample* values, int64_t base, double at, float& left, float& right)
 {
     const int64_t i = static_cast<int64_t>(at);
     const double fraction = at - static_cast<double>(i);
-    const size_t from = static_cast<size_t>(i - 1);
+    const size_t from = static_cast<size_t>(i - 1 - base);
     if (fraction == 0.0)
     {
         decodeFrame(values, from + 1, isMono, left, right);
@@ -86,19 +97,26 @@ inline void readInside(const Sample* values, double at, float& left, float& righ
     right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
 }
 
-// Renders the settled stretch of sample memory `values` (of `frames` frames)
-// from sample k and position `at`; returns the sample it stopped before (k
-// when the position is not inside the readable frames) and leaves `at` there.
-template <Interpolation kind, typename Sample, bool isMono>
-int renderSettled(const Sample* values, int64_t frames, const SettledStretch& s, double& at, int k)
+// Renders the settled stretch from sample k and position `at`; returns the
+// sample it stopped before (k when the reads are not inside the window) and
+// leaves the positions there. A voice of sample memory reads at its position
+// (`read` is `at`); with ownRead, a streamed voice reads at a stream position
+// of its own, which advances by the same increment and, unlike the voice's
+// position, does not wrap. The stretch then stops before a sample whose read
+// would leave the window, so the stream's own step takes it to the next one.
+template <Interpolation kind, typename Sample, bool isMono, bool ownRead>
+int renderSettled(const ReadWindow<Sample>& w, const SettledStretch& s, double& at, double& read, int k)
 {
-    // Inside: frames i - 1 .. i + 2 of i = (int64_t) at lie in the sound.
-    const double insideEnd = static_cast<double>(frames - 2);
-    const double limit = std::min(s.limit, insideEnd);
+    // Inside: frames i - 1 .. i + 2 of i = (int64_t) read lie in the window.
+    const double readBegin = static_cast<double>(w.base + 1);
+    const double readEnd = static_cast<double>(w.base + w.frames - 2);
+    const double limit = ownRead ? s.limit : std::min(s.limit, readEnd);
     const double increment = s.increment;
-    if (!(at >= 1.0 && at < limit && increment >= 0.0))
+    if (!(read >= readBegin && read < readEnd && at < limit && increment >= 0.0))
         return k;
     // In locals, where the stores into the outputs cannot disturb them.
+    const Sample* const values = w.values;
+    const int64_t base = ownRead ? w.base : 0;  // sample memory starts at frame 0
     const float level = s.level, gainLeft = s.gainLeft, gainRight = s.gainRight;
     const float* const leftGain = s.leftGain;
     const float* const rightGain = s.rightGain;
@@ -106,24 +124,31 @@ int renderSettled(const Sample* values, int64_t frames, const SettledStretch& s,
     float* const outSecond = s.outSecond;
     const int end = s.end;
 #if defined(ZSP_VOICE_FOUR_SAMPLES)
-    const double fourLimit = std::min(limit, 2147483647.0);
+    constexpr double largestFourRead = 2147483647.0;
+    const double fourLimit = ownRead ? limit : std::min(limit, largestFourRead);
+    const double fourReadLimit = std::min(readEnd, largestFourRead);
 #endif
     double x = at;
+    double r = read;
     while (k < end)
     {
 #if defined(ZSP_VOICE_FOUR_SAMPLES)
-        k = renderFourSamples<kind, Sample, isMono>(values, fourLimit, increment, level, gainLeft, gainRight, leftGain,
-                                                    rightGain, outFirst, outSecond, k, end, x);
+        k = renderFourSamples<kind, Sample, isMono, ownRead>(values, base, fourLimit, fourReadLimit, increment, level,
+                                                             gainLeft, gainRight, leftGain, rightGain, outFirst,
+                                                             outSecond, k, end, x, r);
         if (k == end)
             break;
 #endif
         float left, right;
-        readInside<kind, Sample, isMono>(values, x, left, right);
+        readInside<kind, Sample, isMono>(values, base, ownRead ? r : x, left, right);
         left *= level;
         right *= level;
         left *= gainLeft;
         right *= gainRight;
         double next = x + increment;
+        const double nextRead = ownRead ? r + increment : next;
+        if (ownRead && !(nextRead < readEnd))
+            break;  // the read leaves the window: the stream's own step follows it
         if (!(next < limit))
         {
             if (s.looping && next >= s.loopEnd)
@@ -133,14 +158,19 @@ int renderSettled(const Sample* values, int64_t frames, const SettledStretch& s,
             outFirst[k] += left * leftGain[k];
             outSecond[k] += right * rightGain[k];
             at = next;
+            if constexpr (ownRead)
+                read = nextRead;
             return k + 1;
         }
         outFirst[k] += left * leftGain[k];
         outSecond[k] += right * rightGain[k];
         x = next;
+        r = nextRead;
         ++k;
     }
     at = x;
+    if constexpr (ownRead)
+        read = r;
     return k;
 }
 } // namespace voicestep
