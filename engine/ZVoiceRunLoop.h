@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 
 #include "engine/ZInstrument.h"
 #include "engine/ZVoice.h"
@@ -24,8 +23,7 @@
 // read(position, left, right) fills the frame at the position (left and right
 // start at 0); it runs first in every sample, as readInterpolated does.
 // settled(stretch, position, k) renders the settled stretch from sample k and
-// returns the sample it stopped before, with the position there; a
-// voicestep::NoSettledStretch renders every sample in full.
+// returns the sample it stopped before, with the position there.
 template <typename Read, typename Settled>
 void ZVoice::renderRunLoop(ZVoiceRun& run, Read read, Settled settled)
 {
@@ -45,10 +43,9 @@ void ZVoice::renderRunLoop(ZVoiceRun& run, Read read, Settled settled)
     const voicestep::EnvelopeRates rates { z.attackCoefficient, z.decayCoefficient, z.releaseCoefficient,
                                            z.sustainLevel };
     const bool lfoDeep = instrument.settings.lfoDepth > 0.0f;
-    constexpr bool hasStretch = !std::is_same_v<Settled, voicestep::NoSettledStretch>;
     // Past bendSteadyFrom nothing moves the increment.
-    const int steadyFrom = !hasStretch || glideTime > 0.0f || lfoDeep ? run.length : run.bendSteadyFrom;
-    [[maybe_unused]] voicestep::SettledStretch stretch { 0.0f, static_cast<float>(targetLeft), static_cast<float>(targetRight), 0.0,
+    const int steadyFrom = glideTime > 0.0f || lfoDeep ? run.length : run.bendSteadyFrom;
+    voicestep::SettledStretch stretch { 0.0f, static_cast<float>(targetLeft), static_cast<float>(targetRight), 0.0,
                                         looping, loopStart, loopEnd, endFrame,
                                         looping ? std::min(loopEnd, endFrame) : endFrame, run.length,
                                         run.leftGain, run.rightGain, outFirst, outSecond };
@@ -59,23 +56,20 @@ void ZVoice::renderRunLoop(ZVoiceRun& run, Read read, Settled settled)
     double smoothRight = gainRight;
     for (int k = 0; k < run.length; ++k)
     {
-        if constexpr (hasStretch)
+        if (k >= steadyFrom && !attacking && voicestep::levelSettled(level, releasing, fastFade, rates)
+            && voicestep::gainSettled(smoothLeft, targetLeft) && voicestep::gainSettled(smoothRight, targetRight))
         {
-            if (k >= steadyFrom && !attacking && voicestep::levelSettled(level, releasing, fastFade, rates)
-                && voicestep::gainSettled(smoothLeft, targetLeft) && voicestep::gainSettled(smoothRight, targetRight))
+            stretch.level = level;
+            stretch.increment = increment;
+            const int stop = settled(stretch, at, k);
+            if (stop > k)
             {
-                stretch.level = level;
-                stretch.increment = increment;
-                const int stop = settled(stretch, at, k);
-                if (stop > k)
-                {
-                    smoothLeft = targetLeft;
-                    smoothRight = targetRight;
-                }
-                k = stop;
-                if (k == run.length)
-                    break;
+                smoothLeft = targetLeft;
+                smoothRight = targetRight;
             }
+            k = stop;
+            if (k == run.length)
+                break;
         }
         float left = 0.0f, right = 0.0f;
         read(at, left, right);

@@ -58,11 +58,6 @@ struct SettledStretch
     float* outSecond;
 };
 
-// The settled stretch of a voice type that renders every sample in full.
-struct NoSettledStretch
-{
-};
-
 // Where a settled stretch reads: `values` holds `frames` frames, the first
 // of them the frame at position `base`.
 template <typename Sample>

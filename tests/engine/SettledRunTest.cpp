@@ -3,7 +3,9 @@
 // the settled stretch starts and stops: loop wraps, the end frame, reads
 // clamped at the sound's first and last frames, the sustain reached, gain
 // smoothing converging, a release or kill between runs, and bend, LFO and
-// glide, which move the pitch and so keep the voice out of it.
+// glide, which move the pitch and so keep the voice out of it; for voices of
+// sample memory and for streamed ones (whose stretches also stop at the edges
+// of their stream buffers).
 
 #include <gtest/gtest.h>
 
@@ -13,9 +15,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "VoiceTestRig.h"
+#include "engine/ZDSVoice.h"
 #include "engine/ZVoice.h"
 #include "engine/ZVoiceRun.h"
 
@@ -24,15 +28,19 @@ using namespace voicetest;
 namespace
 {
 // renderFrame, one sample at a time, for the reference.
-class FrameVoice : public ZVoice
+template <typename Voice>
+class FrameVoice : public Voice
 {
 public:
-    using ZVoice::ZVoice;
+    using Voice::Voice;
     bool frame(float& left, float& right, float bendRatio, bool bendMoving, float lfoValue)
     {
-        return renderFrame(left, right, bendRatio, bendMoving, lfoValue);
+        return this->renderFrame(left, right, bendRatio, bendMoving, lfoValue);
     }
 };
+
+// Streamed voices read buffers of this many frames: a run plays less than one.
+constexpr int32_t streamFrames = 1024;
 
 struct Instrument
 {
@@ -67,6 +75,7 @@ struct Case
     Interpolation kind;
     bool sixteenBit;
     int channels;
+    bool streamed;
     const Scene* scene;
 };
 
@@ -132,7 +141,8 @@ std::vector<Case> cases()
         for (Interpolation kind : { Interpolation::low, Interpolation::mid, Interpolation::high })
             for (bool sixteenBit : { true, false })
                 for (int channels : { 1, 2 })
-                    all.push_back({ kind, sixteenBit, channels, &scene });
+                    for (bool streamed : { false, true })
+                        all.push_back({ kind, sixteenBit, channels, streamed, &scene });
     return all;
 }
 
@@ -141,48 +151,21 @@ std::string caseName(const ::testing::TestParamInfo<Case>& info)
     const Case& c = info.param;
     const char* kinds[] = { "Low", "Mid", "High" };
     return c.scene->name + kinds[static_cast<int>(c.kind)] + (c.sixteenBit ? "Int16" : "Float")
-         + (c.channels == 1 ? "Mono" : "Stereo");
+         + (c.channels == 1 ? "Mono" : "Stereo") + (c.streamed ? "Streamed" : "");
 }
 
 // Bits of a float, so that -0 and +0 (and any NaN) count as different.
 uint32_t bits(float value) { return std::bit_cast<uint32_t>(value); }
 
-class SettledRun : public ::testing::TestWithParam<Case>
+// Renders the scene's runs with one voice by runs and one a sample at a
+// time, comparing every output sample and the voices' state after each run.
+template <typename Voice, typename... Extra>
+void compareRuns(const Scene& scene, ZInstrument& instrument, ZZone* zone, Extra... extra)
 {
-};
-} // namespace
-
-TEST_P(SettledRun, MatchesRenderingOneSampleAtATime)
-{
-    const Case& c = GetParam();
-    const Scene& scene = *c.scene;
-    ZInstrument instrument;
-    configure(instrument, false, c.sixteenBit, 44100, 4);
-    instrument.settings.interpolation = static_cast<int32_t>(c.kind);
-    if (scene.instrument.depth != 0)
-    {
-        instrument.settings.lfoDepth = static_cast<float>(scene.instrument.depth);
-        instrument.settings.lfoDestination = static_cast<int32_t>(LfoDestination::pitch);
-    }
-    if (scene.instrument.glide > 0.0f)
-    {
-        instrument.settings.voiceMode = static_cast<int32_t>(VoiceMode::mono);
-        instrument.settings.glideTime = scene.instrument.glide;
-    }
-    // Noise that repeats every 800 frames, at 48 kHz: increments are not whole
-    // numbers except where the scene's note makes them so.
-    const int32_t rate = scene.note == 60 || scene.note == 72 ? 44100 : 48000;
-    // Zone gains other than 1, and apart, so their products round.
-    auto zone = makeZone(instrument, noise(1000, c.channels, rate, 800), [&](ZoneSettings& s) {
-        s.volume = -2.5f;
-        s.pan = 0.25f;
-        scene.zone(s);
-    });
-
-    ZVoice byRuns(instrument);
-    FrameVoice byFrames(instrument);
-    ASSERT_TRUE(byRuns.start(zone.get(), scene.note, 100, 0));
-    ASSERT_TRUE(byFrames.start(zone.get(), scene.note, 100, 0));
+    Voice byRuns(instrument, extra...);
+    FrameVoice<Voice> byFrames(instrument, extra...);
+    ASSERT_TRUE(byRuns.start(zone, scene.note, 100, 0));
+    ASSERT_TRUE(byFrames.start(zone, scene.note, 100, 0));
 
     auto run = std::make_unique<ZVoiceRun>();
     const int channels = scene.hostChannels;
@@ -216,6 +199,12 @@ TEST_P(SettledRun, MatchesRenderingOneSampleAtATime)
         {
             byRuns.kill();
             byFrames.kill();
+        }
+        if constexpr (std::is_same_v<Voice, ZDSVoice>)
+        {
+            // Refills complete before every run, as in an offline render.
+            byRuns.serveAllRequests();
+            byFrames.serveAllRequests();
         }
         run->length = before.length;
         run->bendSteadyFrom = 0;
@@ -265,8 +254,50 @@ TEST_P(SettledRun, MatchesRenderingOneSampleAtATime)
         ASSERT_EQ(std::bit_cast<uint64_t>(byRuns.getPosition()), std::bit_cast<uint64_t>(byFrames.getPosition()))
             << "run " << r;
         ASSERT_EQ(bits(byRuns.getEnvelope()), bits(byFrames.getEnvelope())) << "run " << r;
+        if constexpr (std::is_same_v<Voice, ZDSVoice>)
+            ASSERT_EQ(std::bit_cast<uint64_t>(byRuns.getStreamPosition()),
+                      std::bit_cast<uint64_t>(byFrames.getStreamPosition()))
+                << "run " << r;
     }
     EXPECT_GT(sounded, 0);
+}
+
+class SettledRun : public ::testing::TestWithParam<Case>
+{
+};
+} // namespace
+
+TEST_P(SettledRun, MatchesRenderingOneSampleAtATime)
+{
+    const Case& c = GetParam();
+    const Scene& scene = *c.scene;
+    ZInstrument instrument;
+    configure(instrument, c.streamed, c.sixteenBit, streamFrames, 4);
+    instrument.settings.interpolation = static_cast<int32_t>(c.kind);
+    if (scene.instrument.depth != 0)
+    {
+        instrument.settings.lfoDepth = static_cast<float>(scene.instrument.depth);
+        instrument.settings.lfoDestination = static_cast<int32_t>(LfoDestination::pitch);
+    }
+    if (scene.instrument.glide > 0.0f)
+    {
+        instrument.settings.voiceMode = static_cast<int32_t>(VoiceMode::mono);
+        instrument.settings.glideTime = scene.instrument.glide;
+    }
+    // Noise that repeats every 800 frames, at 48 kHz: increments are not whole
+    // numbers except where the scene's note makes them so.
+    const int32_t rate = scene.note == 60 || scene.note == 72 ? 44100 : 48000;
+    // Zone gains other than 1, and apart, so their products round.
+    auto zone = makeZone(instrument, noise(1000, c.channels, rate, 800), [&](ZoneSettings& s) {
+        s.volume = -2.5f;
+        s.pan = 0.25f;
+        scene.zone(s);
+    });
+    ASSERT_EQ(zone->streaming, c.streamed);
+    if (c.streamed)
+        compareRuns<ZDSVoice>(scene, instrument, zone.get(), streamFrames, c.sixteenBit);
+    else
+        compareRuns<ZVoice>(scene, instrument, zone.get());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, SettledRun, ::testing::ValuesIn(cases()), caseName);
