@@ -11,10 +11,12 @@
 // same ones the steps would have given, so the output is the same to the bit.
 //
 // The stretch stops before any sample that needs more than that: a read that
-// reaches past the first or last full four frames of the sound (clamped
-// there), and the sample whose advance ends the voice. A sample whose advance
-// wraps the loop or leaves the readable frames is rendered and ends the
-// stretch, so the caller looks again at the position it wrapped to.
+// reaches past the first or last full four frames of the sound or of a
+// stream buffer (clamped there, or read across buffers), and the sample
+// whose advance ends the voice. A sample whose advance wraps the loop or
+// leaves the readable frames is rendered and ends the stretch, so the caller
+// looks again at the position it wrapped to. On SSE2 the stretch goes four
+// samples at a time (ZVoiceFourSamples.h) wherever four fit.
 
 #include <algorithm>
 #include <bit>
