@@ -178,8 +178,11 @@ int renderFourSamples(const Sample* values, int64_t base, double limit, double r
         loadTaps<Sample, isMono>(values, from, t);
         // A whole position reads its frame: frame i, as it converts alone.
         const __m128 whole = _mm_cmpeq_ps(f.v, _mm_setzero_ps());
+        const bool anyWhole = _mm_movemask_ps(whole) != 0;
         auto interpolated = [&](const __m128 taps[4]) {
             const Floats4 between = interpolate<kind, Floats4>(f, taps[0], taps[1], taps[2], taps[3]);
+            if (!anyWhole)
+                return between;
             return Floats4(_mm_or_ps(_mm_and_ps(whole, taps[1]), _mm_andnot_ps(whole, between.v)));
         };
         Floats4 left = interpolated(t.left);
