@@ -158,31 +158,39 @@ void ZDSVoice::renderStreamRunFor(ZVoiceRun& run)
 }
 
 template <typename Sample>
-const Sample* ZDSVoice::segmentValues(int64_t i)
+voicestep::ReadWindow<Sample> ZDSVoice::segmentWindow()
 {
-    if (i < 1 || i + 2 >= bufferFrames)
-        return nullptr;
     if (playingSegment == 0)
     {
-        if (i + 2 >= zone->framesInMemory())
-            return nullptr;
+        const int64_t frames = std::min<int64_t>(bufferFrames, zone->framesInMemory());
         if constexpr (std::is_same_v<Sample, int16_t>)
-            return zone->int16Frames.data();
+            return { zone->int16Frames.data(), 0, frames };
         else
-            return zone->floatFrames.data();
+            return { zone->floatFrames.data(), 0, frames };
     }
+    const int64_t base = playingSegment * bufferFrames;
     const int half = static_cast<int>((playingSegment - 1) & 1);
     if (!bufferHolds(half, playingSegment))
-        return nullptr;
+        return { nullptr, base, 0 };
     if constexpr (std::is_same_v<Sample, int16_t>)
-        return int16Halves[half].data();
+        return { int16Halves[half].data(), base, bufferFrames };
     else
-        return floatHalves[half].data();
+        return { floatHalves[half].data(), base, bufferFrames };
+}
+
+template <typename Sample>
+const Sample* ZDSVoice::segmentValues(int64_t i)
+{
+    const voicestep::ReadWindow<Sample> window = segmentWindow<Sample>();
+    return i >= 1 && i + 2 < window.frames ? window.values : nullptr;
 }
 
 // readInterpolated and advanceStream in one: frames inside the playing
 // segment straight from its values, the rest (a buffer edge, a late buffer,
-// a whole frame) through readInterpolated.
+// a whole frame) through readInterpolated. A settled stretch reads inside
+// the playing segment and stops before the read that leaves it, so the
+// stream never changes segment there: advanceStream would only have added
+// the increment.
 template <Interpolation kind, typename Sample, bool isMono>
 void ZDSVoice::renderStreamRun(ZVoiceRun& run)
 {
@@ -219,6 +227,9 @@ void ZDSVoice::renderStreamRun(ZVoiceRun& run)
         else
             ZVoice::readInterpolated(x, left, right);
         advanceStream();
+    }, [this](const voicestep::SettledStretch& stretch, double& at, int k) {
+        return voicestep::renderSettled<kind, Sample, isMono, true>(segmentWindow<Sample>(), stretch, at,
+                                                                    streamPosition, k);
     });
 }
 

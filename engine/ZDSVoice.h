@@ -5,6 +5,7 @@
 
 #include "engine/ZPlatform.h"
 #include "engine/ZVoice.h"
+#include "engine/ZVoiceSettledRun.h"
 
 // A voice that streams its zone from disk. It plays the zone's preload, then
 // alternates between two stream buffers of its own, which the streaming
@@ -70,6 +71,11 @@ private:
     void renderStreamRunFor(ZVoiceRun& run);
     template <Interpolation kind, typename Sample, bool isMono>
     void renderStreamRun(ZVoiceRun& run);
+    // The frames of the playing segment that can be read: the zone's preload
+    // for segment 0, else the playing buffer once it holds the segment (no
+    // frames while it does not).
+    template <typename Sample>
+    voicestep::ReadWindow<Sample> segmentWindow();
     // The values of the segment playing when frames i - 1 .. i + 2 all lie
     // inside it and it can be read; null otherwise.
     template <typename Sample>

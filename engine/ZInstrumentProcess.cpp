@@ -100,6 +100,7 @@ int ZInstrument::nextDispatch(int sampleIndex, int numSamples) const
 void ZInstrument::fillRunValues()
 {
     const LfoDestination destination = modeOf<LfoDestination>(settings.lfoDestination);
+    voiceRun.bendSteadyFrom = 0;
     for (int k = 0; k < voiceRun.length; ++k)
     {
         bendMoving = bendRatio != bendTarget;
@@ -115,6 +116,8 @@ void ZInstrument::fillRunValues()
 
         voiceRun.bendRatio[k] = bendRatio;
         voiceRun.bendMoving[k] = bendMoving;
+        if (bendMoving)
+            voiceRun.bendSteadyFrom = k + 1;
         voiceRun.lfoValue[k] = lfoValue;
         voiceRun.leftGain[k] = gain * panLeft;
         voiceRun.rightGain[k] = gain * panRight;

@@ -66,9 +66,10 @@ protected:
     // The run from sample k on, one renderFrame a sample.
     void renderRunFrames(ZVoiceRun& run, int k);
     // The run of a sounding voice that is not stolen, reading each frame with
-    // `read` (ZVoiceRunLoop.h).
-    template <typename Read>
-    void renderRunLoop(ZVoiceRun& run, Read read);
+    // `read` and rendering its settled stretches with `settled`
+    // (ZVoiceRunLoop.h).
+    template <typename Read, typename Settled>
+    void renderRunLoop(ZVoiceRun& run, Read read, Settled settled);
 
 private:
     template <Interpolation kind, typename Sample, bool isMono>

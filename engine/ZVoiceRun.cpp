@@ -104,13 +104,18 @@ void ZVoice::renderMemoryRunFor(ZVoiceRun& run)
 
 // renderFrame with what stays fixed over a run taken out of the loop (the
 // zone, its sample memory, output pair, loop, envelope coefficients and gain
-// targets, see ZVoiceRunLoop.h).
+// targets, see ZVoiceRunLoop.h), and its settled stretches in a loop of their
+// own (ZVoiceSettledRun.h).
 template <Interpolation kind, typename Sample, bool isMono>
 void ZVoice::renderMemoryRun(ZVoiceRun& run)
 {
     const Sample* const values = memoryValues<Sample>(*zone);
     const int64_t frames = zone->framesInMemory();
-    renderRunLoop(run, [&](double at, float& left, float& right) {
+    const double insideEnd = static_cast<double>(frames - 2);
+    auto read = [&](double at, float& left, float& right) {
+        // All four frames inside the sound: no clamping to do.
+        if (at >= 1.0 && at < insideEnd)
+            return voicestep::readInside<kind, Sample, isMono>(values, 0, at, left, right);
         if (!(at >= 0.0 && at < largestReadablePosition))
             return;
         const int64_t i = static_cast<int64_t>(at);
@@ -121,25 +126,17 @@ void ZVoice::renderMemoryRun(ZVoiceRun& run)
             return;
         }
         float l0 = 0.0f, r0 = 0.0f, l1, r1, l2, r2, l3, r3;
-        if (i >= 1 && i + 2 < frames)
-        {
-            // All four frames inside the sound: no clamping to do.
-            const size_t from = static_cast<size_t>(i - 1);
-            decodeFrame(values, from, isMono, l0, r0);
-            decodeFrame(values, from + 1, isMono, l1, r1);
-            decodeFrame(values, from + 2, isMono, l2, r2);
-            decodeFrame(values, from + 3, isMono, l3, r3);
-        }
-        else
-        {
-            if (i - 1 >= 0)
-                readMemoryFrame<Sample, isMono>(values, frames, i - 1, l0, r0);
-            readMemoryFrame<Sample, isMono>(values, frames, i, l1, r1);
-            readMemoryFrame<Sample, isMono>(values, frames, i + 1, l2, r2);
-            readMemoryFrame<Sample, isMono>(values, frames, i + 2, l3, r3);
-        }
+        if (i - 1 >= 0)
+            readMemoryFrame<Sample, isMono>(values, frames, i - 1, l0, r0);
+        readMemoryFrame<Sample, isMono>(values, frames, i, l1, r1);
+        readMemoryFrame<Sample, isMono>(values, frames, i + 1, l2, r2);
+        readMemoryFrame<Sample, isMono>(values, frames, i + 2, l3, r3);
         const float f = static_cast<float>(fraction);
         left = interpolate<kind>(f, l0, l1, l2, l3);
         right = isMono ? left : interpolate<kind>(f, r0, r1, r2, r3);
+    };
+    const voicestep::ReadWindow<Sample> window { values, 0, frames };
+    renderRunLoop(run, read, [&](const voicestep::SettledStretch& stretch, double& at, int k) {
+        return voicestep::renderSettled<kind, Sample, isMono, false>(window, stretch, at, at, k);
     });
 }

@@ -26,6 +26,8 @@ struct ZVoiceRun
     float lfoValue[capacity];
     float leftGain[capacity];
     float rightGain[capacity];
+    // The first sample from which the bend stays where it is to the run's end.
+    int bendSteadyFrom = 0;
 
     // The channels a voice of `zone` adds into: its group's output pair, or
     // the first two channels (the first twice for one channel) when the host

@@ -7,20 +7,25 @@
 // change them: only events start a voice again, and a voice that is not
 // stolen ends without starting another note. The envelope, position and
 // gains live in locals through the loop, where the stores into the outputs
-// cannot disturb them.
+// cannot disturb them. Wherever the voice is settled (ZVoiceSettledRun.h), the
+// loop hands the samples to the voice type's settled stretch.
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/ZInstrument.h"
 #include "engine/ZVoice.h"
 #include "engine/ZVoiceRun.h"
+#include "engine/ZVoiceSettledRun.h"
 #include "engine/ZVoiceSteps.h"
 #include "engine/ZZone.h"
 
 // read(position, left, right) fills the frame at the position (left and right
 // start at 0); it runs first in every sample, as readInterpolated does.
-template <typename Read>
-void ZVoice::renderRunLoop(ZVoiceRun& run, Read read)
+// settled(stretch, position, k) renders the settled stretch from sample k and
+// returns the sample it stopped before, with the position there.
+template <typename Read, typename Settled>
+void ZVoice::renderRunLoop(ZVoiceRun& run, Read read, Settled settled)
 {
     const ZZone& z = *zone;
     int first, second;
@@ -38,6 +43,12 @@ void ZVoice::renderRunLoop(ZVoiceRun& run, Read read)
     const voicestep::EnvelopeRates rates { z.attackCoefficient, z.decayCoefficient, z.releaseCoefficient,
                                            z.sustainLevel };
     const bool lfoDeep = instrument.settings.lfoDepth > 0.0f;
+    // Past bendSteadyFrom nothing moves the increment.
+    const int steadyFrom = glideTime > 0.0f || lfoDeep ? run.length : run.bendSteadyFrom;
+    voicestep::SettledStretch stretch { 0.0f, static_cast<float>(targetLeft), static_cast<float>(targetRight), 0.0,
+                                        looping, loopStart, loopEnd, endFrame,
+                                        looping ? std::min(loopEnd, endFrame) : endFrame, run.length,
+                                        run.leftGain, run.rightGain, outFirst, outSecond };
 
     float level = envelope;
     double at = position;
@@ -45,6 +56,21 @@ void ZVoice::renderRunLoop(ZVoiceRun& run, Read read)
     double smoothRight = gainRight;
     for (int k = 0; k < run.length; ++k)
     {
+        if (k >= steadyFrom && !attacking && voicestep::levelSettled(level, releasing, fastFade, rates)
+            && voicestep::gainSettled(smoothLeft, targetLeft) && voicestep::gainSettled(smoothRight, targetRight))
+        {
+            stretch.level = level;
+            stretch.increment = increment;
+            const int stop = settled(stretch, at, k);
+            if (stop > k)
+            {
+                smoothLeft = targetLeft;
+                smoothRight = targetRight;
+            }
+            k = stop;
+            if (k == run.length)
+                break;
+        }
         float left = 0.0f, right = 0.0f;
         read(at, left, right);
         if (voicestep::stepEnvelope(level, releasing, fastFade, attacking, rates))

@@ -68,9 +68,11 @@ inline bool stepEnvelope(float& envelope, bool releasing, bool fast, bool& attac
     return false;
 }
 
-// The kernels over frames y[-1], y[0], y[1], y[2] at fraction f in [0, 1).
-template <Interpolation kind>
-inline float interpolate(float f, float ym1, float y0, float y1, float y2) noexcept
+// The kernels over frames y[-1], y[0], y[1], y[2] at fraction f in [0, 1),
+// for one float or for four in a vector (Floats4, ZVoiceFourSamples.h): the
+// one expression, so both give the same values.
+template <Interpolation kind, typename T>
+inline T interpolate(T f, T ym1, T y0, T y1, T y2) noexcept
 {
     if constexpr (kind == Interpolation::low)
         return y0 + f * (y1 - y0);
@@ -81,13 +83,13 @@ inline float interpolate(float f, float ym1, float y0, float y1, float y2) noexc
                            + f * 0.5f * (3.0f * (y0 - y1) - ym1 + y2)));
     else
     {
-        const float z = f - 0.5f;
-        const float even1 = y1 + y0, odd1 = y1 - y0;
-        const float even2 = y2 + ym1, odd2 = y2 - ym1;
-        const float c0 = 0.45868972f * even1 + 0.04131402f * even2;
-        const float c1 = 0.48068026f * odd1 + 0.17577925f * odd2;
-        const float c2 = -0.246185f * even1 + 0.24614027f * even2;
-        const float c3 = -0.36030924f * odd1 + 0.10174986f * odd2;
+        const T z = f - 0.5f;
+        const T even1 = y1 + y0, odd1 = y1 - y0;
+        const T even2 = y2 + ym1, odd2 = y2 - ym1;
+        const T c0 = 0.45868972f * even1 + 0.04131402f * even2;
+        const T c1 = 0.48068026f * odd1 + 0.17577925f * odd2;
+        const T c2 = -0.246185f * even1 + 0.24614027f * even2;
+        const T c3 = -0.36030924f * odd1 + 0.10174986f * odd2;
         return ((c3 * z + c2) * z + c1) * z + c0;
     }
 }

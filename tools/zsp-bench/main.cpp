@@ -149,25 +149,31 @@ struct Options
     double streamSeconds = 60.0;
     int mebibytes = 1024;
     std::vector<int> zoneCounts { 32, 128, 500, 2000, 20000 };
+    std::vector<int> voiceCounts { 32, 128, 256 };
+    std::string interpolation;  // empty: all three
+    int channels = 1;
+    bool fluid = true;
     int runs = 1;
 };
 
 void compareWithFluidSynth(const Options& options, const std::string& folder)
 {
     const std::string soundfont = fluidSoundfont();
-    const bool haveFluid = !fluidSynthProgram().empty() && !soundfont.empty();
-    if (!haveFluid)
+    const bool haveFluid = options.fluid && !fluidSynthProgram().empty() && !soundfont.empty();
+    if (!options.fluid)
+        std::printf("Without FluidSynth (--fluidsynth 0): our figures only.\n");
+    else if (!haveFluid)
         std::printf("FluidSynth or the FluidR3_GM soundfont is not installed: our figures only.\n");
     const std::string tonePath = folder + "/held-tone.wav";
-    if (!writeToneWave(tonePath, 2 * sampleRate, 1, 220.0))
+    if (!writeToneWave(tonePath, 2 * sampleRate, options.channels, 220.0))
     {
         std::fprintf(stderr, "zsp-bench: cannot write %s\n", tonePath.c_str());
         return;
     }
-    std::printf("ns per voice-frame: held notes of one looped mono 16-bit sample, 44.1 kHz, no reverb, no filter;\n"
-                "processor time of a %.0f s render minus a %.0f s render (FluidSynth: -F fast render, program 19 of\n"
+    std::printf("ns per voice-frame: held notes of one looped %s 16-bit sample, 44.1 kHz, no reverb, no filter;\n"
+                "processor time of a %g s render minus a %g s render (FluidSynth: -F fast render, program 19 of\n"
                 "FluidR3_GM, reverb and chorus off, per held note). Ratio: FluidSynth's ns / ours.\n",
-                options.span.longSeconds, options.span.shortSeconds);
+                options.channels == 2 ? "stereo" : "mono", options.span.longSeconds, options.span.shortSeconds);
     std::printf("%6s  %-5s  %-10s  %10s  %14s  %7s\n", "voices", "ours", "FluidSynth", "ours ns", "FluidSynth ns", "ratio");
     struct Pairing
     {
@@ -179,11 +185,13 @@ void compareWithFluidSynth(const Options& options, const std::string& folder)
     const Pairing pairings[] = { { "High", 2, "4th order", false }, { "Mid", 1, "4th order", false },
                                  { "Low", 0, "linear", true } };
     for (int run = 0; run < options.runs; ++run)
-        for (const int voices : { 32, 128, 256 })
+        for (const int voices : options.voiceCounts)
         {
             double fluid4th = -1.0;
             for (const Pairing& p : pairings)
             {
+                if (!options.interpolation.empty() && options.interpolation != p.ours)
+                    continue;
                 const double ours = oursNanosecondsPerVoiceFrame(tonePath, voices, p.interpolation, options.span);
                 double fluid = -1.0;
                 if (haveFluid && (p.linear || fluid4th < 0.0))
@@ -241,7 +249,8 @@ void printLoading(const Options& options, const std::string& folder)
 
 const char* const usageText =
     "usage: zsp-bench [SECONDS]\n"
-    "       zsp-bench --compare [--short S] [--long S] [--runs N]\n"
+    "       zsp-bench --compare [--short S] [--long S] [--runs N] [--voices N,N,...]\n"
+    "                 [--interpolation High|Mid|Low] [--channels 1|2] [--fluidsynth 0|1]\n"
     "       zsp-bench --streaming [--duration S]\n"
     "       zsp-bench --loading [--size MIB] [--zones N,N,...]\n"
     "       zsp-bench --all [options of the modes]\n"
@@ -255,6 +264,9 @@ const char* const usageText =
     "            mono 16-bit sample, ours (High, Mid, Low) and FluidSynth's (4th\n"
     "            order, linear) when fluidsynth and FluidR3_GM are installed, and the\n"
     "            ratio; each the time of a --long (40 s) minus a --short (10 s) render.\n"
+    "            --voices sets the counts N, --interpolation one of High, Mid, Low,\n"
+    "            --channels 2 plays a stereo sample (ours only: FluidSynth keeps its\n"
+    "            soundfont) and --fluidsynth 0 leaves FluidSynth out.\n"
     "--streaming 256 disk-streamed voices (16-bit and float) at the real-time pace of\n"
     "            a 44.1 kHz, 256-frame host for --duration seconds (60): late blocks\n"
     "            and late stream reads.\n"
@@ -306,6 +318,16 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.mebibytes = static_cast<int>(value);
         else if (name == "--zones" && parseCounts(argv[k + 1], options.zoneCounts))
             continue;
+        else if (name == "--voices" && parseCounts(argv[k + 1], options.voiceCounts))
+            continue;
+        else if (name == "--interpolation"
+                 && (argv[k + 1] == std::string("High") || argv[k + 1] == std::string("Mid")
+                     || argv[k + 1] == std::string("Low")))
+            options.interpolation = argv[k + 1];
+        else if (name == "--channels" && (value == 1 || value == 2))
+            options.channels = static_cast<int>(value);
+        else if (name == "--fluidsynth" && (argv[k + 1] == std::string("0") || argv[k + 1] == std::string("1")))
+            options.fluid = argv[k + 1][0] == '1';
         else
             return false;
     }
