@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+
+#include <unistd.h>
 
 void appendLE16(Bytes& bytes, uint32_t value)
 {
@@ -146,12 +149,30 @@ std::string preparedDataDir()
     return std::string(ZSP_TEST_DATA_DIR) + "/files";
 }
 
+namespace
+{
+// CTest runs the test cases as processes side by side, and many write a file
+// of the same name: each process has a folder of its own, removed as it ends.
+struct ProcessScratchFolder
+{
+    std::string path = std::string(ZSP_TEST_DATA_DIR) + "/files-scratch/" + std::to_string(::getpid());
+    ProcessScratchFolder()
+    {
+        std::error_code error;
+        std::filesystem::create_directories(path, error);
+    }
+    ~ProcessScratchFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+};
+} // namespace
+
 std::string scratchDir()
 {
-    const std::string dir = std::string(ZSP_TEST_DATA_DIR) + "/files-scratch";
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    return dir;
+    static const ProcessScratchFolder folder;
+    return folder.path;
 }
 
 std::string writeScratchFile(const std::string& name, const Bytes& bytes)

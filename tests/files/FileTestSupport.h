@@ -47,7 +47,8 @@ Bytes samples32(const std::vector<int32_t>& values);
 
 // The folder of the data that the test-data step prepares.
 std::string preparedDataDir();
-// A folder for files one test writes, created on first use.
+// A folder of this process for the files its tests write, created on first
+// use and removed when the process ends.
 std::string scratchDir();
 // Writes bytes to scratchDir()/name and returns the path.
 std::string writeScratchFile(const std::string& name, const Bytes& bytes);
