@@ -9,7 +9,7 @@
 # Environment (defaults in brackets):
 #   RUNS       run budget of each fast target [10000000]
 #   PLAY_RUNS  run budget of the load-and-play target [RUNS / 10]
-#   TARGETS    the targets to run [all that are built]
+#   TARGETS    the targets to build and run [all]
 #   JOBS       fork workers per target [1]
 #   PARALLEL   targets fuzzed at once [number of cores / JOBS]
 #   NICE       niceness of every fuzzing process [15]
@@ -59,21 +59,34 @@ binaryOf() {
     find "$build" -type f -perm -u+x -name "fuzz$1" 2>/dev/null | head -n 1
 }
 
+# True when one of the named targets is to run.
+wanted() {
+    local name
+    for name in "$@"; do
+        case " $targets " in *" $name "*) return 0 ;; esac
+    done
+    return 1
+}
+
+# Builds the projects of the targets to run.
 buildTargets() {
     [ -n "$clangxx" ] || { echo "campaign: clang++ not found" >&2; exit 1; }
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DLAUNCHER="$(command -v ccache)")
     mkdir -p "$build"
     # The sound-file and instrument-file readers.
-    cmake -DSOURCE="$repo/tests/files/fuzz" -DBINARY="$build/files" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
-        "${launcher[@]}" -P "$here/BuildFuzzProject.cmake"
+    if wanted WaveFile EmbeddedSound SamplePath InstrumentLoad InstrumentPlay; then
+        cmake -DSOURCE="$repo/tests/files/fuzz" -DBINARY="$build/files" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
+            "${launcher[@]}" -P "$here/BuildFuzzProject.cmake"
+    fi
     # The fuzzers that build on JUCE, each a project in tests/<part>/fuzz (the
     # state restore, the player layout); one that does not build is left out
     # of the campaign.
-    local entry part target variable
-    for entry in processor:fuzzProcessorState:ZSP_WRITE_STATE_SEEDS editor:fuzzPlayerLayout:ZSP_WRITE_LAYOUT_SEEDS; do
-        IFS=: read -r part target variable <<< "$entry"
-        [ -f "$repo/tests/$part/fuzz/CMakeLists.txt" ] || continue
+    local entry part name target variable
+    for entry in processor:ProcessorState:ZSP_WRITE_STATE_SEEDS editor:PlayerLayout:ZSP_WRITE_LAYOUT_SEEDS; do
+        IFS=: read -r part name variable <<< "$entry"
+        target=fuzz$name
+        wanted "$name" && [ -f "$repo/tests/$part/fuzz/CMakeLists.txt" ] || continue
         cmake -DSOURCE="$repo/tests/$part/fuzz" -DBINARY="$build/$part" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
             "${launcher[@]}" -DTARGET="$target" -DSEED_VARIABLE="$variable" -P "$here/BuildFuzzProject.cmake" \
             || echo "campaign: $target did not build; left out" >&2
