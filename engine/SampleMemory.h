@@ -7,12 +7,9 @@
 // plain resize). The values start as zeros either way.
 
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
-// Advises the system to back the whole large pages inside [begin, begin +
-// bytes) with large pages; nothing where it has none.
-void adviseLargePages(void* begin, size_t bytes);
+#include "engine/ZPlatform.h"
 
 // Makes `values` hold `count` zeros, in a block that may use large pages.
 template <typename Sample>
