@@ -1,10 +1,12 @@
 #pragma once
 // The few operating-system services the engine needs: a mutex, a counting
-// semaphore, a thread, a monotonic millisecond clock and a seeded generator.
+// semaphore, a thread, a monotonic millisecond clock, a seeded generator and
+// large pages for sample memory.
 // Clock and generator are interfaces so tests and the offline renderer can make
 // a render repeatable.
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -114,3 +116,7 @@ public:
 private:
     std::atomic<uint32_t> state;
 };
+
+// Advises the system to back the whole large pages inside [begin, begin +
+// bytes) with large pages; nothing where it has none.
+void adviseLargePages(void* begin, size_t bytes);

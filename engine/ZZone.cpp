@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/SampleFrames.h"
+#include "engine/SampleMemory.h"
 #include "engine/ZInstrument.h"
 #include "files/ZoneSound.h"
 
@@ -76,16 +77,16 @@ void ZZone::loadSamples()
     soundFile->seek(0);
     const int64_t length = std::max<int64_t>(soundFile->getLength(), 0);
     const size_t values = static_cast<size_t>(length) * (mono ? 1 : 2);
-    floatFrames.clear();
-    int16Frames.clear();
     if (sixteenBit)
     {
-        int16Frames.assign(values, 0);
+        floatFrames.clear();
+        sizeSampleMemory(int16Frames, values);
         soundFile->readInt16(int16Frames.data(), length);
     }
     else
     {
-        floatFrames.assign(values, 0.0f);
+        int16Frames.clear();
+        sizeSampleMemory(floatFrames, values);
         soundFile->readFloat(floatFrames.data(), length);
     }
     soundFile->close();

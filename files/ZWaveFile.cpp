@@ -191,32 +191,55 @@ std::string parseWave(const ZFile& file, ZWaveFile::Format& format)
 }
 
 // Conversion of one sample to each output type, by bytes per sample.
-template <typename Sample>
-Sample convertSample(const uint8_t* p, int32_t bytesPerSample);
+template <typename Sample, int bytesPerSample>
+Sample convertSample(const uint8_t* p);
 
 template <>
-float convertSample<float>(const uint8_t* p, int32_t bytesPerSample)
+float convertSample<float, 1>(const uint8_t* p) { return static_cast<float>(p[0] - 128) * (1.0f / 128.0f); }
+template <>
+float convertSample<float, 2>(const uint8_t* p)
 {
-    switch (bytesPerSample)
+    return static_cast<float>(static_cast<int16_t>(readLittleEndian16(p))) * (1.0f / 32768.0f);
+}
+template <>
+float convertSample<float, 3>(const uint8_t* p) { return static_cast<float>(upper24(p)) * (1.0f / 2147483648.0f); }
+template <>
+float convertSample<float, 4>(const uint8_t* p) { return static_cast<float>(le32signed(p)) * (1.0f / 2147483648.0f); }
+
+template <>
+int16_t convertSample<int16_t, 1>(const uint8_t* p) { return static_cast<int16_t>((p[0] - 128) * 256); }
+template <>
+int16_t convertSample<int16_t, 2>(const uint8_t* p) { return static_cast<int16_t>(readLittleEndian16(p)); }
+// The 24-bit value divided by 256, rounded toward zero.
+template <>
+int16_t convertSample<int16_t, 3>(const uint8_t* p) { return static_cast<int16_t>(upper24(p) / 65536); }
+// The upper 16 bits of the 32-bit value.
+template <>
+int16_t convertSample<int16_t, 4>(const uint8_t* p) { return static_cast<int16_t>(le32signed(p) >> 16); }
+
+// Converts whole frames of one width; the width is fixed per loop so that each
+// compiles to a straight run without a branch per sample.
+template <typename Sample, int bytesPerSample>
+void convertFrames(const uint8_t* data, int64_t frames, int64_t frameSize, int32_t channels, Sample* out)
+{
+    for (int64_t f = 0; f < frames; ++f)
     {
-        case 1: return static_cast<float>(p[0] - 128) * (1.0f / 128.0f);
-        case 2: return static_cast<float>(static_cast<int16_t>(readLittleEndian16(p))) * (1.0f / 32768.0f);
-        case 3: return static_cast<float>(upper24(p)) * (1.0f / 2147483648.0f);
-        default: return static_cast<float>(le32signed(p)) * (1.0f / 2147483648.0f);
+        const uint8_t* frame = data + f * frameSize;
+        for (int32_t c = 0; c < channels; ++c)
+            *out++ = convertSample<Sample, bytesPerSample>(frame + c * bytesPerSample);
     }
 }
 
-template <>
-int16_t convertSample<int16_t>(const uint8_t* p, int32_t bytesPerSample)
+template <typename Sample>
+void convertFrames(const uint8_t* data, int64_t frames, int64_t frameSize, int32_t channels, int32_t bytesPerSample,
+                   Sample* out)
 {
     switch (bytesPerSample)
     {
-        case 1: return static_cast<int16_t>((p[0] - 128) * 256);
-        case 2: return static_cast<int16_t>(readLittleEndian16(p));
-        // The 24-bit value divided by 256, rounded toward zero.
-        case 3: return static_cast<int16_t>(upper24(p) / 65536);
-        // The upper 16 bits of the 32-bit value.
-        default: return static_cast<int16_t>(le32signed(p) >> 16);
+        case 1: convertFrames<Sample, 1>(data, frames, frameSize, channels, out); break;
+        case 2: convertFrames<Sample, 2>(data, frames, frameSize, channels, out); break;
+        case 3: convertFrames<Sample, 3>(data, frames, frameSize, channels, out); break;
+        default: convertFrames<Sample, 4>(data, frames, frameSize, channels, out); break;
     }
 }
 
@@ -313,13 +336,7 @@ int64_t ZWaveFile::readConverted(Sample* output, int64_t frameCount)
         const size_t got = file->readAt(format.dataOffset + cursor * frameSize, data,
                                         static_cast<size_t>(wanted * frameSize));
         const int64_t whole = static_cast<int64_t>(got) / frameSize;
-        Sample* out = output + delivered * channels;
-        for (int64_t f = 0; f < whole; ++f)
-        {
-            const uint8_t* frame = data + f * frameSize;
-            for (int32_t c = 0; c < channels; ++c)
-                *out++ = convertSample<Sample>(frame + c * bytesPerSample, bytesPerSample);
-        }
+        convertFrames(data, whole, frameSize, channels, bytesPerSample, output + delivered * channels);
         cursor += whole;
         delivered += whole;
         if (whole < wanted)
