@@ -21,9 +21,7 @@ juce::String bytesAsCharacters(const std::string& bytes)
     return juce::String(juce::CharPointer_UTF32(characters.data()));
 }
 
-namespace
-{
-int scanDepth(const juce::String& text, int limit)
+int nestingDepth(const juce::String& text, int limit)
 {
     auto p = text.getCharPointer();
     int depth = 0;
@@ -89,12 +87,6 @@ int scanDepth(const juce::String& text, int limit)
     }
     return deepest;
 }
-} // namespace
-
-int nestingDepth(const juce::String& text, int limit)
-{
-    return scanDepth(text, limit);
-}
 
 bool hasInstructionAfterProlog(const juce::String& text)
 {
@@ -125,7 +117,7 @@ std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::St
         return nullptr;
     }
     const juce::String text = bytesAsCharacters(layoutBytes);
-    if (scanDepth(text, maximumNesting) > maximumNesting)
+    if (nestingDepth(text, maximumNesting) > maximumNesting)
     {
         error = "The layout's elements nest more than " + juce::String(maximumNesting) + " deep.";
         return nullptr;
