@@ -75,6 +75,8 @@ void ZZone::loadSamples()
     if (soundFile == nullptr || !soundFile->isOpen())
         return;
     soundFile->seek(0);
+    // The disk reads the sound while its memory is made ready.
+    soundFile->prefetchAll();
     const int64_t length = std::max<int64_t>(soundFile->getLength(), 0);
     const size_t values = static_cast<size_t>(length) * (mono ? 1 : 2);
     if (sixteenBit)

@@ -56,6 +56,12 @@ bool ZEmbeddedSoundFile::open(const std::string&, const ZSharedFile& sharedFile,
     return true;
 }
 
+void ZEmbeddedSoundFile::prefetchAll() const
+{
+    if (file != nullptr)
+        file->prefetch(headerOffset, getStoredSize());
+}
+
 int64_t ZEmbeddedSoundFile::getStoredSize() const
 {
     return headerBytes + header.frames * header.channels * header.sampleWidth;

@@ -56,6 +56,7 @@ public:
     int64_t getLoopStart() const override { return 0; }
     int64_t getLoopEnd() const override { return 0; }
     int32_t getRootKey() const override { return 0; }
+    void prefetchAll() const override;
 
     int64_t getHeaderOffset() const { return headerOffset; }
 

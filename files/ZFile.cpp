@@ -212,6 +212,17 @@ size_t ZFile::readAt(int64_t offset, void* destination, size_t bytes) const
     return preadFully(fd, offset, static_cast<uint8_t*>(destination), bytes);
 }
 
+void ZFile::prefetch(int64_t offset, int64_t bytes) const
+{
+#if defined(POSIX_FADV_WILLNEED)
+    if (!writable && offset >= 0 && bytes > 0)
+        ::posix_fadvise(fd, static_cast<off_t>(offset), static_cast<off_t>(bytes), POSIX_FADV_WILLNEED);
+#else
+    (void) offset;
+    (void) bytes;
+#endif
+}
+
 bool ZFile::flushWrites()
 {
     if (writeBuffer.empty())

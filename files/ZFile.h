@@ -50,6 +50,9 @@ public:
     // Reads at an absolute offset without touching the sequential position.
     // Safe to call from several threads at once on the same file.
     size_t readAt(int64_t offset, void* destination, size_t bytes) const;
+    // Asks the system to start reading these bytes into its cache now, so
+    // that reads of them soon after wait less; where it cannot, nothing.
+    void prefetch(int64_t offset, int64_t bytes) const;
 
     // Writing at the current position. False once any write has failed.
     bool write(const void* source, size_t bytes);

@@ -41,6 +41,8 @@ bool copyFrames(ZFile& output, int64_t frames, int32_t channels, ReadBlock readB
 
 ZSoundFile::~ZSoundFile() = default;
 
+void ZSoundFile::prefetchAll() const {}
+
 std::string ZSoundFile::getName()
 {
     // The stored form separates folders with "\"; a path mapped to this

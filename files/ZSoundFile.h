@@ -35,6 +35,9 @@ public:
     virtual int64_t getLoopStart() const = 0;
     virtual int64_t getLoopEnd() const = 0;
     virtual int32_t getRootKey() const = 0;
+    // Called before the whole sound is read into memory: the source may ask the
+    // system to read its bytes from the disk meanwhile. Nothing by default.
+    virtual void prefetchAll() const;
 
 protected:
     std::string name;

@@ -290,6 +290,12 @@ void ZWaveFile::reopen()
         open(path, nullptr, 0);
 }
 
+void ZWaveFile::prefetchAll() const
+{
+    if (opened)
+        file->prefetch(format.dataOffset, format.length * format.frameSize);
+}
+
 void ZWaveFile::close()
 {
     file.reset();

@@ -42,6 +42,7 @@ public:
     int64_t getLoopStart() const override { return format.loopStart; }
     int64_t getLoopEnd() const override { return format.loopEnd; }
     int32_t getRootKey() const override { return format.rootKey; }
+    void prefetchAll() const override;
 
     // Why the last open() failed, for a person ("not found", "is a
     // directory", "not a regular file", "holds floating-point samples ...");

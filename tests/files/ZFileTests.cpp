@@ -75,12 +75,17 @@ TEST(ZFile, SequentialReadsSeeksAndBytes)
     EXPECT_EQ(file->read(small, sizeof small), 0u);
 }
 
-TEST(ZFile, PositionalReadsLeaveTheSequentialPositionAlone)
+TEST(ZFile, PositionalReadsAndPrefetchesLeaveTheSequentialPositionAlone)
 {
     const Bytes pattern = patternBytes(100000);
     ZSharedFile file = ZFile::openFileForReading(writeScratchFile("zfile-positional.bin", pattern));
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(file->seek(1234));
+    // A prefetch is only a hint, whatever its range.
+    file->prefetch(0, 100000);
+    file->prefetch(99990, 1 << 30);
+    file->prefetch(-5, 10);
+    file->prefetch(10, -1);
     uint8_t block[16];
     ASSERT_EQ(file->readAt(99990, block, sizeof block), 10u);  // cut at the end
     EXPECT_EQ(block[9], pattern[99999]);

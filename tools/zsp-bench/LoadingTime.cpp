@@ -1,9 +1,15 @@
 #include "LoadingTime.h"
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
+
+#if defined(__linux__)
+#include <unistd.h>
+#endif
 
 #include "BenchSounds.h"
 #include "InstrumentImage.h"
@@ -33,6 +39,28 @@ InstrumentImage imageWith(bool embedded, bool streaming)
     image.settings.sixteenBit = image.settings.sixteenBitStored = 1;
     image.settings.diskStreaming = image.settings.diskStreamingStored = streaming ? 1 : 0;
     return image;
+}
+
+// Writes back and drops the system's page cache, so the next read comes from
+// the disk; false where that is not allowed (it needs root) or not possible.
+bool dropPageCache()
+{
+#if defined(__linux__)
+    ::sync();
+    std::FILE* control = std::fopen("/proc/sys/vm/drop_caches", "w");
+    if (control == nullptr)
+        return false;
+    const bool written = std::fputs("3", control) >= 0;
+    return std::fclose(control) == 0 && written;
+#else
+    return false;
+#endif
+}
+
+double timeCat(const std::string& command)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    return std::system((command + " > /dev/null").c_str()) == 0 ? secondsSince(begin) : -1.0;
 }
 
 double timeLoad(const std::string& path)
@@ -83,7 +111,7 @@ double zoneLoadSeconds(const std::string& folder, int zones, ZoneLayout layout)
     return seconds;
 }
 
-SampleLoadFigures sampleLoadSeconds(const std::string& folder, int mebibytes)
+SampleLoadFigures sampleLoadSeconds(const std::string& folder, int mebibytes, bool fromDisk)
 {
     SampleLoadFigures figures;
     const int files = std::max(1, mebibytes / 32);
@@ -97,8 +125,11 @@ SampleLoadFigures sampleLoadSeconds(const std::string& folder, int mebibytes)
         catCommand += " '" + folder + "/" + names.back() + "'";
     }
     figures.megabytes = static_cast<double>(files) * framesPerFile * 4 / 1e6;
+    figures.fromDisk = fromDisk && dropPageCache();
+    // Every timed read starts from the disk when the cache can be dropped.
+    auto beforeRead = [&figures] { figures.fromDisk = figures.fromDisk && dropPageCache(); };
 
-    auto build = [&](bool embedded, bool streaming) {
+    auto writeImage = [&](bool embedded, bool streaming) {
         InstrumentImage image = imageWith(embedded, streaming);
         GroupImage group = newGroupImage("Samples");
         for (int k = 0; k < files; ++k)
@@ -114,18 +145,32 @@ SampleLoadFigures sampleLoadSeconds(const std::string& folder, int mebibytes)
         }
         image.groups.push_back(std::move(group));
         const std::string path = folder + (embedded ? "/embedded" : "/beside") + (streaming ? "-streaming.zse" : "-memory.zse");
-        const double seconds = write(image, path) ? timeLoad(path) : -1.0;
-        if (embedded)
-            std::remove(path.c_str());
-        return seconds;
+        return write(image, path) ? path : std::string();
+    };
+    auto load = [&](const std::string& path) {
+        if (path.empty())
+            return -1.0;
+        beforeRead();
+        return timeLoad(path);
     };
 
-    figures.besideMemory = build(false, false);
-    figures.besideStreaming = build(false, true);
+    figures.besideMemory = load(writeImage(false, false));
+    figures.besideStreaming = load(writeImage(false, true));
+    beforeRead();
+    figures.catSeconds = timeCat(catCommand);
+
+    const std::string embedded = writeImage(true, false);
+    figures.embeddedMemory = load(embedded);
+    beforeRead();
+    figures.catEmbeddedSeconds = embedded.empty() ? -1.0 : timeCat("cat '" + embedded + "'");
+    std::remove(embedded.c_str());
+    const std::string embeddedStreaming = writeImage(true, true);
+    figures.embeddedStreaming = load(embeddedStreaming);
+    std::remove(embeddedStreaming.c_str());
+
+    // What no load into memory can go below: the memory the samples take, made.
     const auto begin = std::chrono::steady_clock::now();
-    const int catStatus = std::system((catCommand + " > /dev/null").c_str());
-    figures.catSeconds = catStatus == 0 ? secondsSince(begin) : -1.0;
-    figures.embeddedMemory = build(true, false);
-    figures.embeddedStreaming = build(true, true);
+    std::vector<int16_t> memory(static_cast<size_t>(files) * framesPerFile * 2);
+    figures.memorySeconds = memory.back() == 0 ? secondsSince(begin) : -1.0;
     return figures;
 }

@@ -18,11 +18,16 @@ double zoneLoadSeconds(const std::string& folder, int zones, ZoneLayout layout);
 
 struct SampleLoadFigures
 {
-    double megabytes = 0.0;   // of sample data read
-    double catSeconds = 0.0;  // `cat FILES > /dev/null`
+    double megabytes = 0.0;           // of sample data read
+    bool fromDisk = false;            // the page cache was dropped before every timed read
+    double catSeconds = 0.0;          // `cat FILES > /dev/null` of the sample files
+    double catEmbeddedSeconds = 0.0;  // the same of the embedded instrument file
+    double memorySeconds = 0.0;       // allocating and zero-filling as many bytes
     double besideMemory = 0.0, besideStreaming = 0.0;
     double embeddedMemory = 0.0, embeddedStreaming = 0.0;
 };
 
-// Instruments of `mebibytes` of 16-bit stereo samples in files of 32 MiB.
-SampleLoadFigures sampleLoadSeconds(const std::string& folder, int mebibytes);
+// Instruments of `mebibytes` of 16-bit stereo samples in files of 32 MiB,
+// read from the page cache (the files were just written) or, with `fromDisk`
+// where the system lets this process drop the cache (root), from the disk.
+SampleLoadFigures sampleLoadSeconds(const std::string& folder, int mebibytes, bool fromDisk);

@@ -153,6 +153,7 @@ struct Options
     std::string interpolation;  // empty: all three
     int channels = 1;
     bool fluid = true;
+    bool fromDisk = false;  // drop the page cache before every timed read
     int runs = 1;
 };
 
@@ -237,12 +238,17 @@ void printLoading(const Options& options, const std::string& folder)
         std::printf("%8d  %10.3f  %10.3f\n", zones, one, own);
         std::fflush(stdout);
     }
-    const SampleLoadFigures f = sampleLoadSeconds(folder, options.mebibytes);
+    const SampleLoadFigures f = sampleLoadSeconds(folder, options.mebibytes, options.fromDisk);
     auto rate = [&f](double seconds) { return seconds > 0.0 ? f.megabytes / seconds : 0.0; };
-    std::printf("loading %.0f MB of 16-bit stereo samples in 32 MiB files (files in the page cache):\n", f.megabytes);
+    if (options.fromDisk && !f.fromDisk)
+        std::printf("(the page cache could not be dropped: that needs root; the figures are from the cache)\n");
+    std::printf("loading %.0f MB of 16-bit stereo samples in 32 MiB files (%s):\n", f.megabytes,
+                f.fromDisk ? "the page cache dropped before every read: from the disk" : "files in the page cache");
+    std::printf("  the same memory, zero-filled %7.3f s  %8.0f MB/s\n", f.memorySeconds, rate(f.memorySeconds));
     std::printf("  cat FILES > /dev/null        %7.3f s  %8.0f MB/s\n", f.catSeconds, rate(f.catSeconds));
     std::printf("  beside it, in memory         %7.3f s  %8.0f MB/s\n", f.besideMemory, rate(f.besideMemory));
     std::printf("  beside it, streaming         %7.3f s  (preloads only)\n", f.besideStreaming);
+    std::printf("  cat EMBEDDED > /dev/null     %7.3f s  %8.0f MB/s\n", f.catEmbeddedSeconds, rate(f.catEmbeddedSeconds));
     std::printf("  embedded, in memory          %7.3f s  %8.0f MB/s\n", f.embeddedMemory, rate(f.embeddedMemory));
     std::printf("  embedded, streaming          %7.3f s  (preloads only)\n", f.embeddedStreaming);
 }
@@ -252,7 +258,7 @@ const char* const usageText =
     "       zsp-bench --compare [--short S] [--long S] [--runs N] [--voices N,N,...]\n"
     "                 [--interpolation High|Mid|Low] [--channels 1|2] [--fluidsynth 0|1]\n"
     "       zsp-bench --streaming [--duration S]\n"
-    "       zsp-bench --loading [--size MIB] [--zones N,N,...]\n"
+    "       zsp-bench --loading [--size MIB] [--zones N,N,...] [--from-disk 0|1]\n"
     "       zsp-bench --all [options of the modes]\n"
     "       zsp-bench --help | --version\n"
     "\n"
@@ -272,7 +278,8 @@ const char* const usageText =
     "            and late stream reads.\n"
     "--loading   loading times of --zones zones in one group, and of --size MiB\n"
     "            (1024) of samples, embedded and beside, in memory and streamed,\n"
-    "            against cat of the same files.\n";
+    "            against cat of the same files; --from-disk 1 drops the page cache\n"
+    "            before every read (root only), so the figures are the disk's.\n";
 
 bool parseNumber(const char* text, double& value)
 {
@@ -328,6 +335,8 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.channels = static_cast<int>(value);
         else if (name == "--fluidsynth" && (argv[k + 1] == std::string("0") || argv[k + 1] == std::string("1")))
             options.fluid = argv[k + 1][0] == '1';
+        else if (name == "--from-disk" && (argv[k + 1] == std::string("0") || argv[k + 1] == std::string("1")))
+            options.fromDisk = argv[k + 1][0] == '1';
         else
             return false;
     }
