@@ -8,7 +8,7 @@
 #
 # Environment (defaults in brackets):
 #   RUNS       run budget of each fast target [10000000]
-#   PLAY_RUNS  run budget of the load-and-play target [RUNS / 10]
+#   PLAY_RUNS  run budget of the slow targets (load-and-play, the surface) [RUNS / 10]
 #   TARGETS    the targets to build and run [all]
 #   JOBS       fork workers per target [1]
 #   PARALLEL   targets fuzzed at once [number of cores / JOBS]
@@ -27,7 +27,7 @@ jobs=${JOBS:-1}
 cores=$(nproc)
 parallel=${PARALLEL:-$((cores / jobs > 0 ? cores / jobs : 1))}
 niceness=${NICE:-15}
-allTargets="WaveFile EmbeddedSound SamplePath InstrumentLoad InstrumentPlay ProcessorState PlayerLayout"
+allTargets="WaveFile EmbeddedSound SamplePath InstrumentLoad InstrumentPlay ProcessorState LayoutText PlayerLayout"
 targets=${TARGETS:-$allTargets}
 clangxx=$(command -v clang++ || command -v clang++-16 || command -v clang++-15 || command -v clang++-14 || true)
 
@@ -35,7 +35,7 @@ clangxx=$(command -v clang++ || command -v clang++-16 || command -v clang++-15 |
 maxLen() {
     case $1 in
         SamplePath) echo 1024 ;;
-        ProcessorState | PlayerLayout) echo 8192 ;;
+        ProcessorState | LayoutText | PlayerLayout) echo 8192 ;;
         *) echo 4096 ;;
     esac
 }
@@ -46,13 +46,18 @@ maxLen() {
 # when each fork job ends.
 persistentTarget() {
     case $1 in
-        InstrumentLoad | InstrumentPlay | ProcessorState | PlayerLayout) return 0 ;;
+        InstrumentLoad | InstrumentPlay | ProcessorState | LayoutText | PlayerLayout) return 0 ;;
         *) return 1 ;;
     esac
 }
 
+# The slow targets render blocks or build and paint the surface; each reads
+# what a fast target reads first (InstrumentLoad, LayoutText).
 budgetOf() {
-    if [ "$1" = InstrumentPlay ]; then echo "$playRuns"; else echo "$runs"; fi
+    case $1 in
+        InstrumentPlay | PlayerLayout) echo "$playRuns" ;;
+        *) echo "$runs" ;;
+    esac
 }
 
 binaryOf() {
@@ -79,11 +84,12 @@ buildTargets() {
         cmake -DSOURCE="$repo/tests/files/fuzz" -DBINARY="$build/files" -DCOMPILER="$clangxx" -DGENERATOR=Ninja \
             "${launcher[@]}" -P "$here/BuildFuzzProject.cmake"
     fi
-    # The fuzzers that build on JUCE, each a project in tests/<part>/fuzz (the
-    # state restore, the player layout); one that does not build is left out
-    # of the campaign.
+    # The fuzzers that build on JUCE, from the projects in tests/<part>/fuzz (the
+    # state restore, the player layout's text and surface); one that does not
+    # build is left out of the campaign.
     local entry part name target variable
-    for entry in processor:ProcessorState:ZSP_WRITE_STATE_SEEDS editor:PlayerLayout:ZSP_WRITE_LAYOUT_SEEDS; do
+    for entry in processor:ProcessorState:ZSP_WRITE_STATE_SEEDS editor:LayoutText:ZSP_WRITE_LAYOUT_SEEDS \
+        editor:PlayerLayout:ZSP_WRITE_LAYOUT_SEEDS; do
         IFS=: read -r part name variable <<< "$entry"
         target=fuzz$name
         wanted "$name" && [ -f "$repo/tests/$part/fuzz/CMakeLists.txt" ] || continue
@@ -97,7 +103,7 @@ buildTargets() {
 extraSeeds() {
     local seeds
     case $1 in
-        ProcessorState | PlayerLayout) seeds=$(dirname "$(binaryOf "$1")")/../../seeds ;;
+        ProcessorState | LayoutText | PlayerLayout) seeds=$(dirname "$(binaryOf "$1")")/../../seeds ;;
         *) return 0 ;;
     esac
     [ -d "$seeds" ] && echo "$seeds"
