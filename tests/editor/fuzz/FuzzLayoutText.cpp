@@ -10,7 +10,6 @@
 // Started with ZSP_WRITE_LAYOUT_SEEDS=<folder> in its environment it writes
 // the seed layouts into that folder and ends.
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -63,14 +62,7 @@ void readElements(const juce::XmlElement& parent, Widgets& widgets)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // Never destroyed: JUCE stays up until the process ends.
-    static auto* const gui = new juce::ScopedJuceInitialiser_GUI();
-    juce::ignoreUnused(gui);
-    if (const char* folder = std::getenv("ZSP_WRITE_LAYOUT_SEEDS"))
-    {
-        LayoutSeeds::writeSeeds(juce::File(folder));
-        std::_Exit(0);
-    }
+    LayoutSeeds::startJuceOrWriteSeeds();
     return 0;
 }
 

@@ -11,7 +11,6 @@
 // Started with ZSP_WRITE_LAYOUT_SEEDS=<folder> in its environment it writes
 // its seed layouts into that folder and ends.
 
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -73,14 +72,7 @@ struct Harness
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // Never destroyed: JUCE stays up until the process ends.
-    static auto* const gui = new juce::ScopedJuceInitialiser_GUI();
-    juce::ignoreUnused(gui);
-    if (const char* folder = std::getenv("ZSP_WRITE_LAYOUT_SEEDS"))
-    {
-        LayoutSeeds::writeSeeds(juce::File(folder));
-        std::_Exit(0);
-    }
+    LayoutSeeds::startJuceOrWriteSeeds();
     return 0;
 }
 

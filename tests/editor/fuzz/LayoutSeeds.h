@@ -1,11 +1,13 @@
 #pragma once
 // What both layout fuzzers share: real pictures in an images element (a film
 // strip, a button, a fader thumb and a meter under the numbers 0 to 3) and the
-// seed layouts, written when ZSP_WRITE_LAYOUT_SEEDS names a folder.
+// seed layouts, written when ZSP_WRITE_LAYOUT_SEEDS names a folder; and the
+// start of JUCE both need.
 
+#include <cstdlib>
 #include <string>
 
-#include <juce_graphics/juce_graphics.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 #include "engine/ZInstrument.h"
 
@@ -53,5 +55,19 @@ inline void writeSeeds(const juce::File& folder)
     for (const char* layout : seedLayouts)
         write(layout);
     write("<Player>" + imagesElement() + "<knob 1=\"0\"/><Button 1=\"1\"/><fader 1=\"2\"/><meter 1=\"3\"/></Player>");
+}
+
+// Starts JUCE for the rest of the process; when ZSP_WRITE_LAYOUT_SEEDS names a
+// folder, writes the seeds into it and ends instead.
+inline void startJuceOrWriteSeeds()
+{
+    // Never destroyed: JUCE stays up until the process ends.
+    static auto* const gui = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused(gui);
+    if (const char* folder = std::getenv("ZSP_WRITE_LAYOUT_SEEDS"))
+    {
+        writeSeeds(juce::File(folder));
+        std::_Exit(0);
+    }
 }
 } // namespace LayoutSeeds
