@@ -2,8 +2,34 @@
 
 #include "editor/PlayerImages.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <vector>
+
+namespace
+{
+bool isHexDigit(char c)
+{
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+bool sameIgnoringCase(char a, char b)
+{
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
+// Where the "&#x" (or "&#X") that, with hexadecimal digits after it, ends
+// text[0, end) starts; npos when the text does not end so.
+size_t openHexReferenceBefore(std::string_view text, size_t end)
+{
+    while (end > 0 && isHexDigit(text[end - 1]))
+        --end;
+    if (end < 3 || (text[end - 1] != 'x' && text[end - 1] != 'X') || text[end - 2] != '#' || text[end - 3] != '&')
+        return std::string_view::npos;
+    return end - 3;
+}
+} // namespace
 
 namespace LayoutText
 {
@@ -108,12 +134,48 @@ bool hasInstructionAfterProlog(const juce::String& text)
     return p.indexOf(juce::CharPointer_ASCII("<?")) >= 0;
 }
 
+bool hasReferenceRunningOffTheEnd(std::string_view text)
+{
+    if (openHexReferenceBefore(text, text.size()) != std::string_view::npos)
+        return true;
+    const std::string_view declaration = "<!entity";
+    if (std::search(text.begin(), text.end(), declaration.begin(), declaration.end(), sameIgnoringCase) != text.end())
+        return true;
+
+    // The name of an entity runs from its '&' to the next ';'. Every '&'
+    // before one semicolon shares the end of its name, worked out once.
+    bool nameEndKnown = false;
+    size_t semicolon = 0;
+    size_t reference = std::string_view::npos;
+    for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1))
+    {
+        if (at + 1 >= text.size() || text[at + 1] != '<')
+            continue;  // a standard or numeric reference, or a name not read as markup
+        if (!nameEndKnown || semicolon < at)
+        {
+            semicolon = text.find(';', at);
+            if (semicolon == std::string_view::npos)
+                return false;  // the parser stops at a name without its ';'
+            reference = openHexReferenceBefore(text, semicolon);
+            nameEndKnown = true;
+        }
+        if (reference != std::string_view::npos && reference > at)
+            return true;
+    }
+    return false;
+}
+
 std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::String& error)
 {
     const size_t length = std::min(layoutBytes.size(), std::strlen(layoutBytes.c_str()));
     if (length > maximumBytes)
     {
         error = "The layout is larger than " + juce::String(maximumBytes / (1024 * 1024)) + " MB.";
+        return nullptr;
+    }
+    if (hasReferenceRunningOffTheEnd(std::string_view(layoutBytes.c_str(), length)))
+    {
+        error = "The layout declares an entity, or ends a text in an unfinished character reference (&#x...).";
         return nullptr;
     }
     const juce::String text = bytesAsCharacters(layoutBytes);

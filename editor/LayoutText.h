@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 // Reading a player layout: its text and the pictures written into it.
 namespace LayoutText
@@ -31,6 +32,16 @@ int nestingDepth(const juce::String& text, int limit);
 // stands depends on how the parser reads broken markup (an unterminated
 // quote, a stray bracket); so any later "<?" is refused, quoted or not.
 bool hasInstructionAfterProlog(const juce::String& text);
+
+// True when JUCE's parser would read past the end of a text it is given. It
+// steps over whatever character ends a hexadecimal character reference
+// ("&#x41"), the terminating zero included: where the layout ends in such a
+// reference, and where an unknown entity ends in one, as the parser reads the
+// name of an unknown entity again as markup when it starts with '<' ("&<b>&#x41;"
+// names "<b>&#x41"). Entities declared in the layout ("<!ENTITY") expand to
+// text no scan of the layout sees, so any declaration counts too; a player
+// layout has no use for them.
+bool hasReferenceRunningOffTheEnd(std::string_view text);
 
 // The document element of the layout, or null with the reason in error.
 std::unique_ptr<juce::XmlElement> parse(const std::string& layoutBytes, juce::String& error);

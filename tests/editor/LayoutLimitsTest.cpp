@@ -193,3 +193,38 @@ TEST_F(PlayerSurfaceTest, AnInstructionAfterThePrologIsRefusedRatherThanParsedFo
                            Case { "<!DOCTYPE a><?pi?><a/>", true } })
         EXPECT_EQ(LayoutText::hasInstructionAfterProlog(c.text), c.refused) << c.text;
 }
+
+TEST_F(PlayerSurfaceTest, AReferenceThatWouldRunOffTheEndOfItsTextIsRefused)
+{
+    // Under AddressSanitizer JUCE's parser read past the text for the first
+    // (a layout ending in a hexadecimal reference) and the last two (an
+    // unknown entity read again as markup that ends in one, a declared entity
+    // that expands to one); an attribute ending so is refused alike.
+    for (const char* layout : { "<Player><label/>&#x4", "<Player><label 8=\"&#x", "<Player>&<b>&#x41;</Player>",
+                                "<!DOCTYPE Player [<!ENTITY e \"<b>&#x41\">]><Player>&e;</Player>" })
+    {
+        messages.clear();
+        load(layout);
+        ASSERT_EQ(messages.size(), 1u) << layout;
+        EXPECT_EQ(messages[0].title, "Layout XML Format Error");
+        EXPECT_TRUE(surface->widgets.isEmpty());
+    }
+
+    // References that end where they should still read as before.
+    messages.clear();
+    load("<Player><label 8=\"R&amp;D &#233;&#xE9; &LT;3\"/><!-- R&D --></Player>");
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(surface->labels.size(), 1);
+    EXPECT_EQ(surface->labels[0]->getText(), juce::String(juce::CharPointer_UTF8("R&D \xc3\xa9\xc3\xa9 <3")));
+
+    struct Case
+    {
+        const char* text;
+        bool refused;
+    };
+    for (const Case& c : { Case { "&#x", true }, Case { "a&#X1f", true }, Case { "&#x41;", false }, Case { "&#65", false },
+                           Case { "&<b>&#x41;", true }, Case { "&&<&<b c=\"&#X;x", true }, Case { "&<b>&#x41 ;", false },
+                           Case { "&<b>;&#x41;", false }, Case { "&b>&#x41;", false }, Case { "&<b>&#x41 x", false },
+                           Case { "<a><!EnTiTy", true }, Case { "&<a>;&<b>&#xfF;", true } })
+        EXPECT_EQ(LayoutText::hasReferenceRunningOffTheEnd(c.text), c.refused) << c.text;
+}
