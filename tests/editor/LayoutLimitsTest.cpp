@@ -169,13 +169,7 @@ TEST_F(PlayerSurfaceTest, AnInstructionAfterThePrologIsRefusedRatherThanParsedFo
     for (const char* layout : { "<Player><label/>text <?xml version=\"1.0\"?> more text</Player>",
                                 "<Player><Combo 2=\"102\" x]\"EB<?xml version=\"1.0\"?>alp\"/></Player>",
                                 "<Player>\n<Combo 2=\"102\" x]\"EBHf\n<?xml version=\"1.0\" ?>alp\n</Player>" })
-    {
-        messages.clear();
-        load(layout);
-        ASSERT_EQ(messages.size(), 1u) << layout;
-        EXPECT_EQ(messages[0].title, "Layout XML Format Error");
-        EXPECT_TRUE(surface->widgets.isEmpty());
-    }
+        expectFormatError(layout);
 
     messages.clear();
     load("  <?xml version=\"1.0\"?>\n<!-- made by hand --><?other?>\n<Player><label/></Player>");
@@ -202,13 +196,7 @@ TEST_F(PlayerSurfaceTest, AReferenceThatWouldRunOffTheEndOfItsTextIsRefused)
     // that expands to one); an attribute ending so is refused alike.
     for (const char* layout : { "<Player><label/>&#x4", "<Player><label 8=\"&#x", "<Player>&<b>&#x41;</Player>",
                                 "<!DOCTYPE Player [<!ENTITY e \"<b>&#x41\">]><Player>&e;</Player>" })
-    {
-        messages.clear();
-        load(layout);
-        ASSERT_EQ(messages.size(), 1u) << layout;
-        EXPECT_EQ(messages[0].title, "Layout XML Format Error");
-        EXPECT_TRUE(surface->widgets.isEmpty());
-    }
+        expectFormatError(layout);
 
     // References that end where they should still read as before.
     messages.clear();

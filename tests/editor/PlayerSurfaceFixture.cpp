@@ -36,6 +36,15 @@ void PlayerSurfaceTest::load(const std::string& layout)
     surface->loadLayout();
 }
 
+void PlayerSurfaceTest::expectFormatError(const std::string& layout)
+{
+    messages.clear();
+    load(layout);
+    ASSERT_EQ(messages.size(), 1u) << layout;
+    EXPECT_EQ(messages[0].title, "Layout XML Format Error") << layout;
+    EXPECT_TRUE(surface->widgets.isEmpty()) << layout;
+}
+
 juce::Component& PlayerSurfaceTest::onlyWidget()
 {
     EXPECT_EQ(surface->widgets.size(), 1);

@@ -32,6 +32,9 @@ protected:
 
     // Sets the instrument's layout text and builds the surface from it.
     void load(const std::string& layout);
+    // Loads the layout and expects it refused: the format error box alone and
+    // not one widget.
+    void expectFormatError(const std::string& layout);
     // The only widget of the surface (fails the test when there is not one).
     juce::Component& onlyWidget();
 
