@@ -9,10 +9,16 @@ namespace
 const juce::String defaultFontName = "<Sans-Serif>";
 constexpr double defaultFontHeight = 12.0;
 
+// A widget is never wider or higher than the surface can be, nor placed
+// further than that from its corner: drawing one that a layout made millions
+// of pixels high would need memory beyond any machine's.
 void applyBounds(juce::Component& widget, const juce::XmlElement& element)
 {
-    widget.setBounds(element.getIntAttribute("x", 0), element.getIntAttribute("y", 0),
-                     element.getIntAttribute("width", 50), element.getIntAttribute("height", 50));
+    constexpr int side = CPlayerGUI::maximumSide;
+    widget.setBounds(juce::jlimit(-side, side, element.getIntAttribute("x", 0)),
+                     juce::jlimit(-side, side, element.getIntAttribute("y", 0)),
+                     juce::jlimit(0, side, element.getIntAttribute("width", 50)),
+                     juce::jlimit(0, side, element.getIntAttribute("height", 50)));
 }
 
 void applyJustification(juce::Component& widget, const juce::XmlElement& element)

@@ -238,4 +238,12 @@ TEST_F(PlayerSurfaceTest, TheSurfaceSizeStaysDrawable)
     load("<Player width=\"100000\" height=\"-20\"/>");
     EXPECT_EQ(surface->getWidth(), CPlayerGUI::maximumSide);
     EXPECT_EQ(surface->getHeight(), 0);
+
+    // Its widgets too: painting a label 216,782,197 pixels high made JUCE ask
+    // for gigabytes.
+    load("<Player><label x=\"-20000\" y=\"30000\" width=\"286\" height=\"216782197\"/>"
+         "<knob x=\"5\" y=\"6\" width=\"-3\" height=\"8192\"/></Player>");
+    ASSERT_EQ(surface->widgets.size(), 2);
+    EXPECT_EQ(surface->widgets[0]->getBounds(), juce::Rectangle<int>(-8192, 8192, 286, 8192));
+    EXPECT_EQ(surface->widgets[1]->getBounds(), juce::Rectangle<int>(5, 6, 0, 8192));
 }
