@@ -180,45 +180,53 @@ printTable() {
     echo "logs: $out/logs   findings: $out/findings   tree corpora: $here/corpus"
 }
 
-case ${1:-} in
-    --table) printTable; exit 0 ;;
-    --merge)
-        for target in $targets; do mergeTarget "$target"; done
-        printTable
-        exit 0 ;;
-    '' | -*) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
-esac
+# The whole script is read before any of it runs, so that editing it (or
+# checking out another version) while a campaign runs cannot derail that
+# campaign.
+main() {
+    case ${1:-} in
+        --table) printTable; exit 0 ;;
+        --merge)
+            for target in $targets; do mergeTarget "$target"; done
+            printTable
+            exit 0 ;;
+        '' | -*) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    esac
 
-hours=$1
-deadline=$(( $(date +%s) + $(awk -v h="$hours" 'BEGIN { printf "%d", h * 3600 }') ))
-buildTargets
-mkdir -p "$out/logs"
+    hours=$1
+    deadline=$(( $(date +%s) + $(awk -v h="$hours" 'BEGIN { printf "%d", h * 3600 }') ))
+    buildTargets
+    mkdir -p "$out/logs"
 
-queue=()
-for target in $targets; do
-    if [ -n "$(binaryOf "$target")" ]; then queue+=("$target"); else echo "campaign: fuzz$target is not built; skipped"; fi
-done
-
-# Each target starts with an equal share of the time left for the targets not
-# yet started, so a target that reaches its budget early leaves its time to
-# the others.
-running=0
-left=${#queue[@]}
-for target in "${queue[@]}"; do
-    while [ "$running" -ge "$parallel" ]; do
-        wait -n || true
-        running=$((running - 1))
+    queue=()
+    for target in $targets; do
+        if [ -n "$(binaryOf "$target")" ]; then queue+=("$target"); else echo "campaign: fuzz$target is not built; skipped"; fi
     done
-    remaining=$((deadline - $(date +%s)))
-    [ "$remaining" -gt 60 ] || { echo "campaign: no time left for $target"; break; }
-    slots=$((left < parallel ? left : parallel))
-    seconds=$((remaining * slots / left))
-    echo "campaign: $target for at most ${seconds}s or $(budgetOf "$target") runs"
-    fuzzTarget "$target" "$seconds" &
-    running=$((running + 1))
-    left=$((left - 1))
-done
-wait
 
-for target in "${queue[@]}"; do mergeTarget "$target"; done
-printTable
+    # Each target starts with an equal share of the time left for the targets not
+    # yet started, so a target that reaches its budget early leaves its time to
+    # the others.
+    running=0
+    left=${#queue[@]}
+    for target in "${queue[@]}"; do
+        while [ "$running" -ge "$parallel" ]; do
+            wait -n || true
+            running=$((running - 1))
+        done
+        remaining=$((deadline - $(date +%s)))
+        [ "$remaining" -gt 60 ] || { echo "campaign: no time left for $target"; break; }
+        slots=$((left < parallel ? left : parallel))
+        seconds=$((remaining * slots / left))
+        echo "campaign: $target for at most ${seconds}s or $(budgetOf "$target") runs"
+        fuzzTarget "$target" "$seconds" &
+        running=$((running + 1))
+        left=$((left - 1))
+    done
+    wait
+
+    for target in "${queue[@]}"; do mergeTarget "$target"; done
+    printTable
+}
+
+main "$@"
+exit
