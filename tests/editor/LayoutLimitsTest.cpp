@@ -17,6 +17,12 @@ std::string pngHeaderOfSize(juce::uint32 width, juce::uint32 height)
     }
     return bytes.toBase64Encoding().toStdString();
 }
+// A text for one of the layout checks, and whether the check refuses it.
+struct Case
+{
+    const char* text;
+    bool refused;
+};
 } // namespace
 
 TEST_F(PlayerSurfaceTest, AHugeLayoutIsRefusedWithTheFormatError)
@@ -176,11 +182,6 @@ TEST_F(PlayerSurfaceTest, AnInstructionAfterThePrologIsRefusedRatherThanParsedFo
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(surface->labels.size(), 1);
 
-    struct Case
-    {
-        const char* text;
-        bool refused;
-    };
     for (const Case& c : { Case { "<?xml?><a/>", false }, Case { "<!--<?x?>--><a/>", false },
                            Case { "<?unfinished <a/>", true }, Case { "<a/><?after?>", true },
                            Case { "<a b=\"<?x?>\"/>", true }, Case { "<a><!-- <?x?> --></a>", true },
@@ -205,11 +206,6 @@ TEST_F(PlayerSurfaceTest, AReferenceThatWouldRunOffTheEndOfItsTextIsRefused)
     ASSERT_EQ(surface->labels.size(), 1);
     EXPECT_EQ(surface->labels[0]->getText(), juce::String(juce::CharPointer_UTF8("R&D \xc3\xa9\xc3\xa9 <3")));
 
-    struct Case
-    {
-        const char* text;
-        bool refused;
-    };
     for (const Case& c : { Case { "&#x", true }, Case { "a&#X1f", true }, Case { "&#x41;", false }, Case { "&#65", false },
                            Case { "&<b>&#x41;", true }, Case { "&&<&<b c=\"&#X;x", true }, Case { "&<b>&#x41 ;", false },
                            Case { "&<b>;&#x41;", false }, Case { "&b>&#x41;", false }, Case { "&<b>&#x41 x", false },
